@@ -28,20 +28,22 @@ void RegisterTag(const ConfigOption& option, const ValueTable& values)
 
 void RegisterJavaTag(const ConfigOption& option)
 {
-    RegisterTag(option, {
-                            {"Type", "Java"},
-                            {"JavaClass", option.getClassName()},
-                            {"Description", option.getDescription()},
-                        });
+    RegisterTag(option,
+        {
+            { "Type", "Java" },
+            { "JavaClass", option.getClassName() },
+            { "Description", option.getDescription() },
+        });
 }
 
 void RegisterCppTag(const ConfigOption& option)
 {
-    RegisterTag(option, {
-                            {"Type", "CPP"},
-                            {"LibraryPath", option.getClassName()},
-                            {"Description", option.getDescription()},
-                            {"CacheLibrary", "1"},
-                            {"ProcedureName", "ProcessTagRequest"},
-                        });
+    RegisterTag(option,
+        {
+            { "Type", "CPP" },
+            { "LibraryPath", option.getClassName() },
+            { "Description", option.getDescription() },
+            { "CacheLibrary", "1" },
+            { "ProcedureName", "ProcessTagRequest" },
+        });
 }

@@ -15,30 +15,30 @@ using ValueTable = std::vector<std::pair<std::string, std::string>>;
 
 // Settings of the Jet engine, the same in both of its subkeys.
 const ValueTable kJetValues = {
-    {"MaxBufferSize", "0"},
-    {"PageTimeout", "600"},
+    { "MaxBufferSize", "0" },
+    { "PageTimeout", "600" },
 };
 
 // The server's defaults for a new data source.
 const ValueTable kServerValues = {
-    {"AllowAllSQL", "1"},
-    {"AllowIUActions", "0"},
-    {"ConnectionPeriod", ""},
-    {"ConnectionTimeout", "30"},
-    {"DISABLE_{CALL", "1"},
-    {"DISABLE_DELETE", "1"},
-    {"DISABLE_INSERT", "1"},
-    {"DISABLE_SELECT", "1"},
-    {"DISABLE_UPDATE", "1"},
-    {"DisableConnections", "0"},
-    {"EnableUnboundText", "0"},
-    {"LimitConnections", "0"},
-    {"LoginTimeout", "30"},
-    {"MaintainConnect", "1"},
-    {"MaxConnections", ""},
-    {"Password", ""},
-    {"TextBufferSize", "65000"},
-    {"UserID", ""},
+    { "AllowAllSQL", "1" },
+    { "AllowIUActions", "0" },
+    { "ConnectionPeriod", "" },
+    { "ConnectionTimeout", "30" },
+    { "DISABLE_{CALL", "1" },
+    { "DISABLE_DELETE", "1" },
+    { "DISABLE_INSERT", "1" },
+    { "DISABLE_SELECT", "1" },
+    { "DISABLE_UPDATE", "1" },
+    { "DisableConnections", "0" },
+    { "EnableUnboundText", "0" },
+    { "LimitConnections", "0" },
+    { "LoginTimeout", "30" },
+    { "MaintainConnect", "1" },
+    { "MaxConnections", "" },
+    { "Password", "" },
+    { "TextBufferSize", "65000" },
+    { "UserID", "" },
 };
 
 void WriteValues(const RegistryAccess& registry, const std::string& keyPath, const ValueTable& values)
@@ -58,17 +58,18 @@ void RegisterDataSource(const ConfigOption& option)
 
     (void)registry.CreateSubKey(HKEY_LOCAL_MACHINE, kOdbcKey, name);
     const std::string dataSourceKey = kOdbcKey + "\\" + name;
-    WriteValues(registry, dataSourceKey, {
-                                             {"DBQ", option.getSource()},
-                                             {"DefaultDir", ""},
-                                             {"Description", ""},
-                                             {"Driver", "C:\\WINNT\\System32\\odbcjt32.dll"},
-                                             {"DriverID", "25"},
-                                             {"FIL", "MS Access"},
-                                             {"PWD", ""},
-                                             {"SystemDB", ""},
-                                             {"UID", "admin"},
-                                         });
+    WriteValues(registry, dataSourceKey,
+        {
+            { "DBQ", option.getSource() },
+            { "DefaultDir", "" },
+            { "Description", "" },
+            { "Driver", "C:\\WINNT\\System32\\odbcjt32.dll" },
+            { "DriverID", "25" },
+            { "FIL", "MS Access" },
+            { "PWD", "" },
+            { "SystemDB", "" },
+            { "UID", "admin" },
+        });
     (void)registry.CreateSubKey(HKEY_LOCAL_MACHINE, dataSourceKey, "Jet");
     (void)registry.CreateSubKey(HKEY_LOCAL_MACHINE, dataSourceKey, "Jet 2.x");
     WriteValues(registry, dataSourceKey + "\\Jet", kJetValues);

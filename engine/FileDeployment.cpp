@@ -35,8 +35,9 @@ bool EnsureDestinationFolder(std::string path)
         return false;
     if (CreateDirectoryA(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS)
         return true;
-    AfxMessageBox("Add Directory Failed!\nYou Cannot create sub directories off parent directories which do not exist.",
-                  MB_ICONHAND);
+    AfxMessageBox(
+        "Add Directory Failed!\nYou Cannot create sub directories off parent directories which do not exist.",
+        MB_ICONHAND);
     return false;
 }
 

@@ -2,11 +2,13 @@
 
 namespace {
 
-std::string ReplaceAll(const std::string& text, const std::string& placeholder, const std::string& replacement)
+std::string ReplaceAll(
+    const std::string& text, const std::string& placeholder, const std::string& replacement)
 {
     std::string result;
     std::size_t from = 0;
-    for (std::size_t at = text.find(placeholder); at != std::string::npos; at = text.find(placeholder, from)) {
+    for (std::size_t at = text.find(placeholder); at != std::string::npos;
+         at = text.find(placeholder, from)) {
         result.append(text, from, at - from);
         result += replacement;
         from = at + placeholder.size();

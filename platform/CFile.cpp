@@ -11,12 +11,20 @@ BOOL CFile::Open(LPCSTR fileName, UINT openFlags, CFileException* error)
     // The framework gives shareCompat the meaning of shareExclusive.
     DWORD share = 0;
     switch (openFlags & 0x70) {
-    case shareDenyWrite: share = FILE_SHARE_READ; break;
-    case shareDenyRead: share = FILE_SHARE_WRITE; break;
-    case shareDenyNone: share = FILE_SHARE_READ | FILE_SHARE_WRITE; break;
-    default: break;
+    case shareDenyWrite:
+        share = FILE_SHARE_READ;
+        break;
+    case shareDenyRead:
+        share = FILE_SHARE_WRITE;
+        break;
+    case shareDenyNone:
+        share = FILE_SHARE_READ | FILE_SHARE_WRITE;
+        break;
+    default:
+        break;
     }
-    m_file.reset(CreateFileA(fileName, access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    m_file.reset(
+        CreateFileA(fileName, access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!m_file) {
         if (error)
             error->m_lOsError = static_cast<LONG>(GetLastError());

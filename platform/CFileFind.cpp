@@ -29,11 +29,12 @@ void CFileFind::Close()
 {
     m_find.reset();
     m_root.clear();
-    m_current = WIN32_FIND_DATAA{};
+    m_current = WIN32_FIND_DATAA {};
     m_hasNext = false;
 }
 
 BOOL CFileFind::IsDots() const
 {
-    return IsDirectory() && (std::strcmp(m_current.cFileName, ".") == 0 || std::strcmp(m_current.cFileName, "..") == 0);
+    return IsDirectory()
+        && (std::strcmp(m_current.cFileName, ".") == 0 || std::strcmp(m_current.cFileName, "..") == 0);
 }

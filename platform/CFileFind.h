@@ -30,7 +30,7 @@ public:
 private:
     UniqueFind m_find;
     std::string m_root;
-    WIN32_FIND_DATAA m_current{};
-    WIN32_FIND_DATAA m_next{};
+    WIN32_FIND_DATAA m_current {};
+    WIN32_FIND_DATAA m_next {};
     bool m_hasNext = false;
 };

@@ -5,16 +5,19 @@
 
 #include <utility>
 
-template <class Traits>
-class UniqueHandle {
+template<class Traits> class UniqueHandle {
 public:
     using Handle = typename Traits::Handle;
 
     UniqueHandle() = default;
-    explicit UniqueHandle(Handle handle) : m_handle(handle) {}
+    explicit UniqueHandle(Handle handle)
+        : m_handle(handle)
+    { }
     UniqueHandle(const UniqueHandle&) = delete;
     UniqueHandle& operator=(const UniqueHandle&) = delete;
-    UniqueHandle(UniqueHandle&& other) noexcept : m_handle(other.release()) {}
+    UniqueHandle(UniqueHandle&& other) noexcept
+        : m_handle(other.release())
+    { }
     UniqueHandle& operator=(UniqueHandle&& other) noexcept
     {
         if (this != &other)

@@ -10,7 +10,8 @@ constexpr DWORD kSubKeyNameCapacity = 1024;
 
 } // namespace
 
-std::string RegistryAccess::ReadString(HKEY root, const std::string& keyPath, const std::string& valueName) const
+std::string RegistryAccess::ReadString(
+    HKEY root, const std::string& keyPath, const std::string& valueName) const
 {
     UniqueKey key;
     if (RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS)
@@ -25,7 +26,7 @@ std::string RegistryAccess::ReadString(HKEY root, const std::string& keyPath, co
         std::vector<char> buffer(static_cast<std::size_t>(size) + 1, '\0');
         DWORD capacity = size;
         const LONG status = RegQueryValueExA(key.get(), valueName.c_str(), nullptr, nullptr,
-                                             reinterpret_cast<LPBYTE>(buffer.data()), &capacity);
+            reinterpret_cast<LPBYTE>(buffer.data()), &capacity);
         if (status == ERROR_SUCCESS)
             return std::string(buffer.data()); // up to the first zero byte
         if (status != ERROR_MORE_DATA)
@@ -52,25 +53,26 @@ std::string RegistryAccess::ReadPath(const std::string& reference) const
     return ReadString(root, keyPath, valueName);
 }
 
-bool RegistryAccess::WriteString(HKEY root, const std::string& keyPath, const std::string& valueName,
-                                 std::string data) const
+bool RegistryAccess::WriteString(
+    HKEY root, const std::string& keyPath, const std::string& valueName, std::string data) const
 {
     UniqueKey key;
     if (RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_WRITE, key.put()) != ERROR_SUCCESS)
         return false;
     (void)RegSetValueExA(key.get(), valueName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-                         static_cast<DWORD>(data.size() + 1));
+        static_cast<DWORD>(data.size() + 1));
     return true;
 }
 
-bool RegistryAccess::CreateSubKey(HKEY root, const std::string& parentPath, const std::string& childName) const
+bool RegistryAccess::CreateSubKey(
+    HKEY root, const std::string& parentPath, const std::string& childName) const
 {
     UniqueKey parent;
     if (RegOpenKeyExA(root, parentPath.c_str(), 0, KEY_WRITE, parent.put()) != ERROR_SUCCESS)
         return false;
     UniqueKey child;
-    (void)RegCreateKeyExA(parent.get(), childName.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
-                          child.put(), nullptr);
+    (void)RegCreateKeyExA(parent.get(), childName.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
+        nullptr, child.put(), nullptr);
     return true;
 }
 
@@ -83,7 +85,8 @@ StringList RegistryAccess::EnumSubKeys(HKEY root, const std::string& keyPath) co
     char name[kSubKeyNameCapacity];
     for (DWORD index = 0;; ++index) {
         DWORD capacity = kSubKeyNameCapacity;
-        if (RegEnumKeyExA(key.get(), index, name, &capacity, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        if (RegEnumKeyExA(key.get(), index, name, &capacity, nullptr, nullptr, nullptr, nullptr)
+            != ERROR_SUCCESS)
             break;
         names.emplace_back(name, capacity);
     }

@@ -22,8 +22,8 @@ public:
 
     // Sets a REG_SZ value in an existing key (never creates the key). true when the key could be
     // opened for writing; whether the value write itself succeeded is not examined.
-    bool WriteString(HKEY root, const std::string& keyPath, const std::string& valueName,
-                     std::string data) const;
+    bool WriteString(
+        HKEY root, const std::string& keyPath, const std::string& valueName, std::string data) const;
 
     // Creates childName under parentPath, or opens it unchanged when it exists. true when the
     // parent could be opened for writing; the creation's own outcome is not examined.

@@ -8,17 +8,30 @@ shift
 export WINEPREFIX="$prefix"
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-if [ ! -f "$prefix/system.reg" ]; then
-    mkdir -p "$prefix"
-    # Two test programs may start at once: one of them makes the prefix.
-    (
-        flock 9
-        if [ ! -f "$prefix/system.reg" ]; then
-            wineboot -i >/dev/null 2>&1 || true
-            wineserver -w
+
+server_running() {
+    for pid in $(pgrep -x 'wineserver(64)?' 2>/dev/null || true); do
+        if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$prefix"; then
+            return 0
         fi
-    ) 9>"$prefix.lock"
-fi
-# A persistent server saves a start per test; it goes away after 30 idle seconds.
-wineserver -p30 >/dev/null 2>&1 || true
+    done
+    return 1
+}
+
+mkdir -p "$prefix"
+(
+    # Two test programs may start at once: one of them prepares the prefix.
+    flock 9
+    if [ ! -f "$prefix/system.reg" ]; then
+        wineboot -i </dev/null >/dev/null 2>&1 9>&- || true
+        wineserver -w 9>&-
+    fi
+    # Wine's own background processes (services, explorer) start with the first program of a
+    # session and keep its output open; ctest would wait for them after every such test. Start
+    # the session here, detached from the test's output, and keep it for 30 idle seconds.
+    if ! server_running; then
+        wineserver -p30 </dev/null >/dev/null 2>&1 9>&- || true
+        wine cmd /c exit </dev/null >/dev/null 2>&1 9>&- || true
+    fi
+) 9>"$prefix.lock"
 exec wine "$@"

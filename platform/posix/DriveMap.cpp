@@ -83,7 +83,7 @@ std::string WindowsPathOfHost(const std::string& hostPath)
     }
     if (best < 0)
         return {};
-    std::string result{static_cast<char>('A' + best), ':', '\\'};
+    std::string result { static_cast<char>('A' + best), ':', '\\' };
     std::string rest = hostPath.substr(bestLength);
     std::size_t i = 0;
     while (i < rest.size() && rest[i] == '/')

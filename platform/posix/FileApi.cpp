@@ -17,7 +17,9 @@ using posix::ResolvePath;
 namespace {
 
 struct FileObject : posix::KernelObject {
-    explicit FileObject(int descriptor) : fd(descriptor) {}
+    explicit FileObject(int descriptor)
+        : fd(descriptor)
+    { }
     ~FileObject() override { ::close(fd); }
     int fd;
 };
@@ -113,7 +115,8 @@ BOOL WINAPI SetCurrentDirectoryA(LPCSTR path)
     if (resolved.windows.size() > MAX_PATH - 2)
         return Fail(ERROR_FILENAME_EXCED_RANGE);
     if (::chdir(resolved.host.c_str()) != 0) {
-        if ((errno == ENOENT || errno == ENOTDIR) && MatchCase(resolved, false) && ::chdir(resolved.host.c_str()) == 0)
+        if ((errno == ENOENT || errno == ENOTDIR) && MatchCase(resolved, false)
+            && ::chdir(resolved.host.c_str()) == 0)
             return TRUE;
         return Fail(errno == ENOTDIR ? ERROR_DIRECTORY : ErrorFromErrno(errno, resolved.host));
     }
@@ -140,8 +143,8 @@ DWORD WINAPI GetFileAttributesA(LPCSTR path)
     if (isLink && ::stat(resolved.host.c_str(), &target) != 0)
         target = st;
     const std::string name = resolved.host.substr(resolved.host.find_last_of('/') + 1);
-    return posix::AttributesOf(resolved.IsDriveRoot() ? std::string() : name, isLink, target.st_mode,
-                               S_ISDIR(target.st_mode));
+    return posix::AttributesOf(
+        resolved.IsDriveRoot() ? std::string() : name, isLink, target.st_mode, S_ISDIR(target.st_mode));
 }
 
 BOOL WINAPI CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES)
@@ -179,7 +182,7 @@ BOOL WINAPI CopyFileA(LPCSTR existingFile, LPCSTR newFile, BOOL failIfExists)
     struct Closer {
         int fd;
         ~Closer() { ::close(fd); }
-    } closeFrom{from};
+    } closeFrom { from };
     struct stat info;
     if (::fstat(from, &info) != 0)
         return Fail(ErrorFromErrno(errno, source.host));
@@ -209,7 +212,7 @@ BOOL WINAPI CopyFileA(LPCSTR existingFile, LPCSTR newFile, BOOL failIfExists)
     bool copied = CopyContent(from, to, info.st_size);
     const int copyError = errno;
     // Like CopyFile, keep the source's last-write time.
-    const struct timespec times[2] = {{0, UTIME_OMIT}, info.st_mtim};
+    const struct timespec times[2] = { { 0, UTIME_OMIT }, info.st_mtim };
     (void)::futimens(to, times);
     if (::close(to) != 0)
         copied = false;
@@ -221,8 +224,8 @@ BOOL WINAPI CopyFileA(LPCSTR existingFile, LPCSTR newFile, BOOL failIfExists)
     return TRUE;
 }
 
-HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWORD disposition,
-                          DWORD, HANDLE)
+HANDLE WINAPI CreateFileA(
+    LPCSTR fileName, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWORD disposition, DWORD, HANDLE)
 {
     HostPath resolved;
     if (DWORD error = ResolvePath(fileName, resolved)) {
@@ -231,12 +234,23 @@ HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD access, DWORD, LPSECURITY_ATTRI
     }
     int flags = (access & GENERIC_WRITE) ? ((access & GENERIC_READ) ? O_RDWR : O_WRONLY) : O_RDONLY;
     switch (disposition) {
-    case CREATE_NEW: flags |= O_CREAT | O_EXCL; break;
-    case CREATE_ALWAYS: flags |= O_CREAT | O_TRUNC; break;
-    case OPEN_ALWAYS: flags |= O_CREAT; break;
-    case TRUNCATE_EXISTING: flags |= O_TRUNC; break;
-    case OPEN_EXISTING: break;
-    default: SetLastError(ERROR_INVALID_PARAMETER); return INVALID_HANDLE_VALUE;
+    case CREATE_NEW:
+        flags |= O_CREAT | O_EXCL;
+        break;
+    case CREATE_ALWAYS:
+        flags |= O_CREAT | O_TRUNC;
+        break;
+    case OPEN_ALWAYS:
+        flags |= O_CREAT;
+        break;
+    case TRUNCATE_EXISTING:
+        flags |= O_TRUNC;
+        break;
+    case OPEN_EXISTING:
+        break;
+    default:
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_HANDLE_VALUE;
     }
     const int fd = OpenMatching(resolved, flags, 0666, (flags & O_CREAT) != 0);
     if (fd < 0) {

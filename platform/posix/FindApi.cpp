@@ -34,7 +34,7 @@ FILETIME ToFileTime(const struct timespec& time)
     // 100-nanosecond intervals since 1601-01-01.
     const std::uint64_t ticks = (static_cast<std::uint64_t>(time.tv_sec) + 11644473600ULL) * 10000000ULL
         + static_cast<std::uint64_t>(time.tv_nsec) / 100;
-    return FILETIME{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+    return FILETIME { static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32) };
 }
 
 // Fills data for one entry of the folder open as dirFd; false when it vanished or its name does not
@@ -50,8 +50,9 @@ bool Describe(int dirFd, const char* hostName, const std::string& reportedName, 
     struct stat target = st;
     if (isLink && ::fstatat(dirFd, hostName, &target, 0) != 0)
         target = st;
-    data = WIN32_FIND_DATAA{};
-    data.dwFileAttributes = posix::AttributesOf(reportedName, isLink, target.st_mode, S_ISDIR(target.st_mode));
+    data = WIN32_FIND_DATAA {};
+    data.dwFileAttributes
+        = posix::AttributesOf(reportedName, isLink, target.st_mode, S_ISDIR(target.st_mode));
     data.ftCreationTime = ToFileTime(target.st_ctim);
     data.ftLastAccessTime = ToFileTime(target.st_atim);
     data.ftLastWriteTime = ToFileTime(target.st_mtim);
@@ -80,7 +81,8 @@ bool MatchesFrom(const char* name, const char* pattern)
         if (!*name)
             return false;
         if (*pattern != '?'
-            && posix::FoldCase(static_cast<unsigned char>(*pattern)) != posix::FoldCase(static_cast<unsigned char>(*name)))
+            && posix::FoldCase(static_cast<unsigned char>(*pattern))
+                != posix::FoldCase(static_cast<unsigned char>(*name)))
             return false;
     }
     return !*name;
@@ -132,7 +134,8 @@ HANDLE WINAPI FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA data)
         if (path.IsDriveRoot())
             return FailFind(ERROR_FILE_NOT_FOUND);
         struct stat st;
-        if (::lstat(path.host.c_str(), &st) != 0 && (!posix::MatchCase(path, false) || ::lstat(path.host.c_str(), &st) != 0))
+        if (::lstat(path.host.c_str(), &st) != 0
+            && (!posix::MatchCase(path, false) || ::lstat(path.host.c_str(), &st) != 0))
             return FailFind(posix::ErrorFromErrno(ENOENT, path.host));
         const std::size_t slash = path.host.find_last_of('/');
         const std::string parent = slash == 0 ? "/" : path.host.substr(0, slash);
@@ -173,7 +176,7 @@ HANDLE WINAPI FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA data)
             return posix::CompareFolded(a.cFileName, b.cFileName) < 0;
         });
         if (!path.IsDriveRoot()) {
-            for (const char* dots : {".", ".."}) {
+            for (const char* dots : { ".", ".." }) {
                 WIN32_FIND_DATAA entry;
                 if (Matches(dots, namePattern) && Describe(dirfd(dir), dots, dots, entry))
                     find->entries.push_back(entry);

@@ -16,19 +16,16 @@ HANDLE AddHandle(std::unique_ptr<KernelObject> object);
 
 // The object behind handle when it is open and of type T; nullptr otherwise.
 KernelObject* FindHandle(HANDLE handle);
-template <class T>
-T* HandleAs(HANDLE handle)
+template<class T> T* HandleAs(HANDLE handle)
 {
     return dynamic_cast<T*>(FindHandle(handle));
 }
 
 // Closes handle when it is open and of type T; false otherwise.
-template <class T>
-bool RemoveHandleOf(HANDLE handle);
+template<class T> bool RemoveHandleOf(HANDLE handle);
 bool RemoveHandle(HANDLE handle, bool (*isType)(KernelObject*));
 
-template <class T>
-bool RemoveHandleOf(HANDLE handle)
+template<class T> bool RemoveHandleOf(HANDLE handle)
 {
     return RemoveHandle(handle, [](KernelObject* object) { return dynamic_cast<T*>(object) != nullptr; });
 }

@@ -26,9 +26,17 @@ bool IsForbidden(unsigned char c, bool allowWildcards)
     if (c < 0x20)
         return true;
     switch (c) {
-    case '<': case '>': case ':': case '"': case '|': return true;
-    case '*': case '?': return !allowWildcards;
-    default: return false;
+    case '<':
+    case '>':
+    case ':':
+    case '"':
+    case '|':
+        return true;
+    case '*':
+    case '?':
+        return !allowWildcards;
+    default:
+        return false;
     }
 }
 
@@ -184,8 +192,10 @@ bool MatchCase(HostPath& path, bool lastMayBeMissing)
         if (!Exists(candidate)) {
             const std::string found = FindFolded(rebuilt, names[i]);
             if (found.empty()) {
-                if (i + 1 == names.size() && lastMayBeMissing)
+                if (i + 1 == names.size() && lastMayBeMissing) {
+                    rebuilt = std::move(candidate); // a new name keeps the spelling given
                     break;
+                }
                 return false;
             }
             candidate = rebuilt + "/" + found;
@@ -204,22 +214,32 @@ DWORD ErrorFromErrno(int error, const std::string& host)
     case ENOENT: {
         struct stat st;
         const std::string parent = ParentOf(host);
-        return ::stat(parent.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+        return ::stat(parent.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? ERROR_FILE_NOT_FOUND
+                                                                       : ERROR_PATH_NOT_FOUND;
     }
-    case ENOTDIR: return ERROR_PATH_NOT_FOUND;
+    case ENOTDIR:
+        return ERROR_PATH_NOT_FOUND;
     case EACCES:
     case EPERM:
     case EROFS:
-    case EISDIR: return ERROR_ACCESS_DENIED;
-    case EEXIST: return ERROR_ALREADY_EXISTS;
-    case ENAMETOOLONG: return ERROR_FILENAME_EXCED_RANGE;
+    case EISDIR:
+        return ERROR_ACCESS_DENIED;
+    case EEXIST:
+        return ERROR_ALREADY_EXISTS;
+    case ENAMETOOLONG:
+        return ERROR_FILENAME_EXCED_RANGE;
     case ENOSPC:
-    case EDQUOT: return ERROR_DISK_FULL;
+    case EDQUOT:
+        return ERROR_DISK_FULL;
     case EBUSY:
-    case ETXTBSY: return ERROR_SHARING_VIOLATION;
-    case ENOMEM: return ERROR_NOT_ENOUGH_MEMORY;
-    case EIO: return ERROR_READ_FAULT;
-    default: return 31; // ERROR_GEN_FAILURE
+    case ETXTBSY:
+        return ERROR_SHARING_VIOLATION;
+    case ENOMEM:
+        return ERROR_NOT_ENOUGH_MEMORY;
+    case EIO:
+        return ERROR_READ_FAULT;
+    default:
+        return 31; // ERROR_GEN_FAILURE
     }
 }
 

@@ -9,9 +9,9 @@
 namespace posix {
 
 struct HostPath {
-    std::string windows;         // full Windows path, "C:\dir\name"
-    std::string host;            // host path, spelled as the caller wrote the names
-    std::size_t rootLength = 0;  // characters of host that are the drive's folder
+    std::string windows; // full Windows path, "C:\dir\name"
+    std::string host; // host path, spelled as the caller wrote the names
+    std::size_t rootLength = 0; // characters of host that are the drive's folder
     bool IsDriveRoot() const { return windows.size() == 3; }
 };
 

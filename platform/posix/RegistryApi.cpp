@@ -33,7 +33,7 @@ bool Lookup(HKEY key, OpenKey& out)
 {
     const std::string_view root = posix::PredefinedRootName(key);
     if (!root.empty()) {
-        out.path = {std::string(root)};
+        out.path = { std::string(root) };
         out.access = KEY_ALL_ACCESS;
         return true;
     }
@@ -47,7 +47,7 @@ bool Lookup(HKEY key, OpenKey& out)
 
 HKEY NewHandle(KeyPath path, REGSAM access)
 {
-    auto* open = new OpenKey{std::move(path), access};
+    auto* open = new OpenKey { std::move(path), access };
     std::lock_guard lock(g_handlesMutex);
     Handles().insert(open);
     return reinterpret_cast<HKEY>(open);
@@ -131,7 +131,7 @@ LONG WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM access, PHKEY r
 }
 
 LONG WINAPI RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM access,
-                            LPSECURITY_ATTRIBUTES, PHKEY result, LPDWORD disposition)
+    LPSECURITY_ATTRIBUTES, PHKEY result, LPDWORD disposition)
 {
     if (!result)
         return ERROR_INVALID_PARAMETER;
@@ -170,8 +170,7 @@ LONG WINAPI RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM
     return status;
 }
 
-LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD, LPDWORD type, LPBYTE data,
-                             LPDWORD dataSize)
+LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD dataSize)
 {
     OpenKey open;
     if (!Lookup(key, open))
@@ -189,8 +188,7 @@ LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD, LPDWORD type, 
     });
 }
 
-LONG WINAPI RegSetValueExA(HKEY key, LPCSTR valueName, DWORD, DWORD type, const BYTE* data,
-                           DWORD dataSize)
+LONG WINAPI RegSetValueExA(HKEY key, LPCSTR valueName, DWORD, DWORD type, const BYTE* data, DWORD dataSize)
 {
     OpenKey open;
     if (!Lookup(key, open))
@@ -213,7 +211,7 @@ LONG WINAPI RegSetValueExA(HKEY key, LPCSTR valueName, DWORD, DWORD type, const 
 }
 
 LONG WINAPI RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD, LPSTR keyClass,
-                          LPDWORD classSize, PFILETIME lastWriteTime)
+    LPDWORD classSize, PFILETIME lastWriteTime)
 {
     OpenKey open;
     if (!Lookup(key, open))
@@ -236,13 +234,13 @@ LONG WINAPI RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, L
             *classSize = 0;
         }
         if (lastWriteTime)
-            *lastWriteTime = FILETIME{0, 0};
+            *lastWriteTime = FILETIME { 0, 0 };
         return ERROR_SUCCESS;
     });
 }
 
-LONG WINAPI RegEnumValueA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD, LPDWORD type,
-                          LPBYTE data, LPDWORD dataSize)
+LONG WINAPI RegEnumValueA(
+    HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD dataSize)
 {
     OpenKey open;
     if (!Lookup(key, open))

@@ -10,8 +10,10 @@ namespace {
 
 auto LowerBound(const std::vector<std::unique_ptr<RegistryKey>>& keys, std::string_view name)
 {
-    return std::lower_bound(keys.begin(), keys.end(), name,
-        [](const std::unique_ptr<RegistryKey>& key, std::string_view n) { return CompareFolded(key->name, n) < 0; });
+    return std::lower_bound(
+        keys.begin(), keys.end(), name, [](const std::unique_ptr<RegistryKey>& key, std::string_view n) {
+            return CompareFolded(key->name, n) < 0;
+        });
 }
 
 } // namespace
@@ -61,7 +63,7 @@ void RegistryKey::SetValue(std::string_view valueName, DWORD type, std::string d
             return;
         }
     }
-    values.push_back(RegistryValue{std::string(valueName), type, std::move(data)});
+    values.push_back(RegistryValue { std::string(valueName), type, std::move(data) });
 }
 
 bool RegistryKey::RemoveValue(std::string_view valueName)
@@ -76,7 +78,7 @@ bool RegistryKey::RemoveValue(std::string_view valueName)
 
 RegistryTree::RegistryTree()
 {
-    for (const char* root : {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE", "HKEY_USERS"})
+    for (const char* root : { "HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE", "HKEY_USERS" })
         m_top.AddSubKey(root);
     // What every Windows machine has, so that tests and seeds need not make them.
     m_top.FindSubKey("HKEY_LOCAL_MACHINE")->AddSubKey("SOFTWARE");

@@ -20,7 +20,7 @@ struct RegistryValue {
 
 struct RegistryKey {
     std::string name;
-    std::vector<RegistryValue> values;                 // in order of creation
+    std::vector<RegistryValue> values; // in order of creation
     std::vector<std::unique_ptr<RegistryKey>> subkeys; // sorted by folded name, the enumeration order
     // Set by a test or a store to stand for a key the user may not write: opening it for any write
     // access is refused.

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
-MessageRecorder::MessageRecorder() : m_previous(SetMessageService(this)) {}
+MessageRecorder::MessageRecorder()
+    : m_previous(SetMessageService(this))
+{ }
 
 MessageRecorder::~MessageRecorder()
 {
@@ -20,7 +22,7 @@ std::vector<std::string> MessageRecorder::Texts() const
 
 int MessageRecorder::Show(const std::string& text, const std::string& caption, UINT style)
 {
-    m_messages.push_back({text, caption, style});
+    m_messages.push_back({ text, caption, style });
     if ((style & 0x0F) != MB_YESNO)
         return IDOK;
     if (m_answers.empty()) {

@@ -16,7 +16,7 @@ struct ShownMessage {
 
 class MessageRecorder : public MessageService {
 public:
-    MessageRecorder();  // installs itself as the message service
+    MessageRecorder(); // installs itself as the message service
     ~MessageRecorder() override; // restores the one before
 
     void Answer(int button) { m_answers.push_back(button); }

@@ -5,20 +5,22 @@
 void SeedKey(HKEY root, const std::string& path)
 {
     UniqueKey key;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                                             nullptr, key.put(), nullptr))
+    ASSERT_EQ(ERROR_SUCCESS,
+        RegCreateKeyExA(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+            key.put(), nullptr))
         << path;
 }
 
 void SeedString(HKEY root, const std::string& path, const std::string& name, const std::string& data)
 {
     UniqueKey key;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                                             nullptr, key.put(), nullptr))
+    ASSERT_EQ(ERROR_SUCCESS,
+        RegCreateKeyExA(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+            key.put(), nullptr))
         << path;
-    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExA(key.get(), name.c_str(), 0, REG_SZ,
-                                            reinterpret_cast<const BYTE*>(data.c_str()),
-                                            static_cast<DWORD>(data.size() + 1)));
+    ASSERT_EQ(ERROR_SUCCESS,
+        RegSetValueExA(key.get(), name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+            static_cast<DWORD>(data.size() + 1)));
 }
 
 bool KeyExists(HKEY root, const std::string& path)
@@ -37,11 +39,12 @@ std::optional<StoredValue> ReadValue(HKEY root, const std::string& path, const s
     if (RegQueryValueExA(key.get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
         return std::nullopt;
     std::string data(size, '\0');
-    if (RegQueryValueExA(key.get(), name.c_str(), nullptr, &type, reinterpret_cast<LPBYTE>(data.data()), &size)
+    if (RegQueryValueExA(
+            key.get(), name.c_str(), nullptr, &type, reinterpret_cast<LPBYTE>(data.data()), &size)
         != ERROR_SUCCESS)
         return std::nullopt;
     data.resize(size);
-    return StoredValue{type, data};
+    return StoredValue { type, data };
 }
 
 std::map<std::string, std::string> ReadStrings(HKEY root, const std::string& path)
@@ -56,8 +59,8 @@ std::map<std::string, std::string> ReadStrings(HKEY root, const std::string& pat
         char data[4096];
         DWORD dataSize = sizeof data;
         DWORD type = 0;
-        if (RegEnumValueA(key.get(), index, name, &nameSize, nullptr, &type, reinterpret_cast<LPBYTE>(data),
-                          &dataSize)
+        if (RegEnumValueA(
+                key.get(), index, name, &nameSize, nullptr, &type, reinterpret_cast<LPBYTE>(data), &dataSize)
             != ERROR_SUCCESS)
             break;
         EXPECT_EQ(static_cast<DWORD>(REG_SZ), type) << path << "\\" << name;

@@ -9,7 +9,7 @@ namespace fs = std::filesystem;
 
 TempFolder::TempFolder()
 {
-    static std::atomic<unsigned> counter{0};
+    static std::atomic<unsigned> counter { 0 };
     const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
     std::ostringstream name;
     name << "tarnwick-test-" << stamp << "-" << counter++;
@@ -22,9 +22,10 @@ TempFolder::~TempFolder()
 {
     std::error_code ignored;
     // Read-only files made by a test must not keep the folder alive.
-    for (auto it = fs::recursive_directory_iterator(m_host, ignored); it != fs::recursive_directory_iterator();
-         it.increment(ignored))
-        fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add | fs::perm_options::nofollow, ignored);
+    for (auto it = fs::recursive_directory_iterator(m_host, ignored);
+         it != fs::recursive_directory_iterator(); it.increment(ignored))
+        fs::permissions(
+            it->path(), fs::perms::owner_all, fs::perm_options::add | fs::perm_options::nofollow, ignored);
     fs::remove_all(m_host, ignored);
 }
 
@@ -57,7 +58,8 @@ std::string TempFolder::Read(const std::string& relative) const
     return content.str();
 }
 
-CurrentDirectoryScope::CurrentDirectoryScope(const fs::path& folder) : m_previous(fs::current_path())
+CurrentDirectoryScope::CurrentDirectoryScope(const fs::path& folder)
+    : m_previous(fs::current_path())
 {
     fs::current_path(folder);
 }

@@ -10,7 +10,8 @@ void ResetTestRegistry()
 {
     // The run's prefix is shared by every test of the run (they run one at a time), so remove what
     // any test may have written.
-    for (const char* path : {"SOFTWARE\\Allaire", "SOFTWARE\\JavaSoft", "SOFTWARE\\ODBC\\ODBC.INI", "SOFTWARE\\TarnwickTest"})
-        (void)RegDeleteTreeA(HKEY_LOCAL_MACHINE, path);
-    (void)RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\TarnwickTest");
+    for (HKEY root : { HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER })
+        for (const char* path : { "SOFTWARE\\Allaire", "SOFTWARE\\JavaSoft", "SOFTWARE\\ODBC\\ODBC.INI",
+                 "SOFTWARE\\TarnwickTest", "Name", "Whole" })
+            (void)RegDeleteTreeA(root, path);
 }
