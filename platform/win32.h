@@ -10,6 +10,9 @@
 #define STRICT
 #endif
 #include <windows.h>
+// Common controls (the progress bar) and common dialogs (open file), which <windows.h> leaves out.
+#include <commctrl.h>
+#include <commdlg.h>
 #else
 #include "platform/posix/win32_subset.h"
 #endif

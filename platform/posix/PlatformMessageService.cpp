@@ -1,6 +1,7 @@
-// Until a dialog host takes over, messages on POSIX are written to standard error and questions
-// are answered with the choice that changes nothing.
+// Message boxes on POSIX are the dialog host's. Without a host they are written to standard error
+// and questions are answered with the choice that changes nothing.
 #include "platform/MessageService.h"
+#include "platform/posix/DialogHost.h"
 
 #include <cstdio>
 
@@ -10,6 +11,8 @@ class StderrMessageService : public MessageService {
 public:
     int Show(const std::string& text, const std::string& caption, UINT style) override
     {
+        if (posix::DialogHost* host = posix::GetDialogHost())
+            return host->ShowMessageBox(text, caption, style);
         std::fprintf(stderr, "[%s] %s\n", caption.c_str(), text.c_str());
         return (style & 0x0F) == MB_YESNO ? IDNO : IDOK;
     }

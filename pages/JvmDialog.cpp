@@ -1,0 +1,122 @@
+#include "pages/JvmDialog.h"
+
+#include "pages/LicenseDialog.h"
+#include "platform/CFileDialog.h"
+#include "platform/MessageService.h"
+#include "registry/RegistryAccess.h"
+
+namespace {
+
+const char kJvmKey[] = "SOFTWARE\\Allaire\\ColdFusion\\CurrentVersion\\JVM";
+const char kJvmPathReference[]
+    = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Allaire\\ColdFusion\\CurrentVersion\\JVM\\JVMPath";
+const std::string kRuntimesKey = "SOFTWARE\\JavaSoft\\Java Runtime Environment";
+const char kDownloadSite[] = "http://java.sun.com/j2se/";
+
+// "Next >>" stores at most this much of the path box; a longer text is cut.
+constexpr int kPathBufferSize = 256;
+
+} // namespace
+
+BEGIN_MESSAGE_MAP(JvmDialog, CDialog)
+ON_BN_CLICKED(IDC_JVM_BROWSE, &JvmDialog::OnBrowse)
+ON_BN_CLICKED(IDC_JVM_BACK, &JvmDialog::OnBack)
+ON_LBN_SELCHANGE(IDC_JVM_LIST, &JvmDialog::OnSelChangeJvmList)
+END_MESSAGE_MAP()
+
+std::string JvmDialog::ConfiguredJvmPath()
+{
+    return RegistryAccess().ReadPath(kJvmPathReference);
+}
+
+std::set<std::string> JvmDialog::FindRuntimeLibs()
+{
+    const RegistryAccess registry;
+    std::set<std::string> runtimes;
+    for (const std::string& version : registry.EnumSubKeys(HKEY_LOCAL_MACHINE, kRuntimesKey)) {
+        std::string library
+            = registry.ReadString(HKEY_LOCAL_MACHINE, kRuntimesKey + "\\" + version, "RuntimeLib");
+        if (!library.empty())
+            runtimes.insert(std::move(library));
+    }
+    return runtimes;
+}
+
+bool JvmDialog::SaveJvmPath(const std::string& path)
+{
+    return RegistryAccess().WriteString(HKEY_LOCAL_MACHINE, kJvmKey, "JVMPath", path);
+}
+
+void JvmDialog::DoDataExchange(CDataExchange* pDX)
+{
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_JVM_LIST, m_jvmList);
+    DDX_Control(pDX, IDC_JVM_PATH, m_jvmPath);
+}
+
+BOOL JvmDialog::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    if (!ConfiguredJvmPath().empty()
+        && AfxMessageBox("Setup Detected that you have already set up a JVM in ColdFusion Administrator\n"
+                         "Would you like to Skip this step?",
+               MB_YESNO)
+            == IDYES) {
+        EndDialog(IDOK);
+        return TRUE;
+    }
+
+    const std::set<std::string> runtimes = FindRuntimeLibs();
+    if (runtimes.empty()) {
+        const std::string question = std::string("Setup did not find a Sun JVM on this machine.\n"
+                                                 "Please download and install the JRE from ")
+            + kDownloadSite + "\nWould you like to continue with this installation anyways?";
+        if (AfxMessageBox(question.c_str(), MB_YESNO) == IDNO) {
+            EndDialog(IDCANCEL);
+            return TRUE;
+        }
+    }
+    for (const std::string& runtime : runtimes)
+        (void)m_jvmList.SendMessageA(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(runtime.c_str()));
+    if (!runtimes.empty()) {
+        std::string first;
+        m_jvmList.GetText(0, first);
+        m_jvmPath.SetWindowTextA(first.c_str());
+    }
+    return TRUE;
+}
+
+void JvmDialog::OnSelChangeJvmList()
+{
+    const int selection = static_cast<int>(m_jvmList.SendMessageA(LB_GETCURSEL));
+    std::string text;
+    m_jvmList.GetText(selection, text);
+    m_jvmPath.SetWindowTextA(text.c_str());
+}
+
+void JvmDialog::OnBrowse()
+{
+    CFileDialog dialog(TRUE, nullptr, nullptr, OFN_OVERWRITEPROMPT,
+        "DLL Files (*.dll)|*.dll|All Files (*.*)|*.*||", nullptr);
+    if (dialog.DoModal() == IDOK)
+        m_jvmPath.SetWindowTextA(dialog.GetPathName().c_str());
+}
+
+void JvmDialog::OnBack()
+{
+    ShowWindow(SW_HIDE);
+    LicenseDialog license(nullptr);
+    if (license.DoModal() == IDCANCEL)
+        EndDialog(IDCANCEL);
+    ShowWindow(SW_SHOW);
+}
+
+void JvmDialog::OnOK()
+{
+    char path[kPathBufferSize] = {};
+    m_jvmPath.GetWindowTextA(path, kPathBufferSize);
+    if (path[0] != '\0' && !SaveJvmPath(path))
+        AfxMessageBox(
+            "You are not a System Administrator, or an Error Occurred\nJava Settings not set.", MB_OK);
+    CDialog::OnOK();
+}

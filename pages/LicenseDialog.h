@@ -1,0 +1,41 @@
+// The licence page: shows license.txt of the package folder and lets the user go on only after
+// agreeing. Nothing about the choice is stored; the page reports through its DoModal result.
+#pragma once
+
+#include "platform/CDialog.h"
+#include "platform/Controls.h"
+#include "res/resource.h"
+
+#include <string>
+
+class LicenseDialog : public CDialog {
+public:
+    // DoModal's result when license.txt cannot be opened or read; the page is then never shown.
+    static constexpr int kNoLicense = 100;
+    // The most of license.txt that the page shows.
+    static constexpr unsigned kMaxLicenseBytes = 16000;
+
+    explicit LicenseDialog(CWnd* parent = nullptr)
+        : CDialog(IDD_LICENSE, parent)
+    { }
+
+    struct LicenseText {
+        bool found = false;
+        std::string text; // the first 16000 bytes, up to the first zero byte, unconverted
+    };
+    // Reads license.txt of the current directory. A file that opens but cannot be read counts as
+    // one that was not found.
+    static LicenseText ReadLicenseText();
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    void OnCancel() override;
+    void OnAgree();
+    void OnDisagree();
+    DECLARE_MESSAGE_MAP()
+
+private:
+    CButton m_nextButton;
+    CEdit m_licenseText;
+};

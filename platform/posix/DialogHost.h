@@ -1,0 +1,35 @@
+// Who acts for the user on POSIX. A modal page asks its host for the user's turn until the page
+// ends; message boxes, the folder browser and the open-file dialog are host calls too. The scripted
+// host drives the program in tests; the terminal host shows it to a person.
+#pragma once
+
+#include "platform/win32.h"
+
+#include <string>
+
+namespace posix {
+
+class DialogHost {
+public:
+    virtual ~DialogHost() = default;
+
+    // The user's turn on a displayed modal page: act on its windows (see WindowTable.h: clicks,
+    // list selections, typed text) and return; the page asks again until it has ended.
+    virtual void UserTurn(HWND dialog, int templateId) = 0;
+
+    // A modal message box; returns the button pressed.
+    virtual int ShowMessageBox(const std::string& text, const std::string& caption, UINT style) = 0;
+
+    // The shell's folder browser; the chosen folder's path, or empty when cancelled.
+    virtual std::string BrowseForFolder(HWND owner, const std::string& title, UINT flags) = 0;
+
+    // The open-file dialog; true with the chosen file's full path, false when cancelled.
+    virtual bool OpenFile(HWND owner, const std::string& filter, DWORD flags, std::string& path) = 0;
+};
+
+// The host in use, or nullptr: then modal pages fail to start (DialogBoxParamA returns -1) and
+// message boxes go to standard error.
+DialogHost* GetDialogHost();
+DialogHost* SetDialogHost(DialogHost* host); // returns the one it replaces
+
+} // namespace posix
