@@ -36,3 +36,10 @@ int AfxMessageBox(LPCSTR text, UINT type, UINT)
 {
     return GetMessageService().Show(text ? text : "", GetAppTitle(), type);
 }
+
+int AfxMessageBox(UINT stringId, UINT type, UINT)
+{
+    char text[1024] = {};
+    (void)LoadStringA(GetModuleHandleA(nullptr), stringId, text, sizeof text);
+    return GetMessageService().Show(text, GetAppTitle(), type);
+}

@@ -29,3 +29,5 @@ std::string GetAppTitle();
 
 // Shows text with the application's title as caption; returns the pressed button.
 int AfxMessageBox(LPCSTR text, UINT type = MB_OK, UINT helpId = 0);
+// The same with a text of the string table.
+int AfxMessageBox(UINT stringId, UINT type = MB_OK, UINT helpId = static_cast<UINT>(-1));

@@ -10,9 +10,11 @@
 #define STRICT
 #endif
 #include <windows.h>
-// Common controls (the progress bar) and common dialogs (open file), which <windows.h> leaves out.
+// Common controls (the progress bar), common dialogs (open file) and the shell (folder browser),
+// which <windows.h> leaves out.
 #include <commctrl.h>
 #include <commdlg.h>
+#include <shlobj.h>
 #else
 #include "platform/posix/win32_subset.h"
 #endif

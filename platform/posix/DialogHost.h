@@ -5,6 +5,7 @@
 
 #include "platform/win32.h"
 
+#include <optional>
 #include <string>
 
 namespace posix {
@@ -20,12 +21,26 @@ public:
     // A modal message box; returns the button pressed.
     virtual int ShowMessageBox(const std::string& text, const std::string& caption, UINT style) = 0;
 
-    // The shell's folder browser; the chosen folder's path, or empty when cancelled.
-    virtual std::string BrowseForFolder(HWND owner, const std::string& title, UINT flags) = 0;
+    // The shell's folder browser: the chosen folder's path, an empty text for a chosen item that
+    // has no file-system path, or nothing when the user cancelled.
+    virtual std::optional<std::string> BrowseForFolder(HWND owner, const std::string& title, UINT flags) = 0;
 
     // The open-file dialog; true with the chosen file's full path, false when cancelled.
     virtual bool OpenFile(HWND owner, const std::string& filter, DWORD flags, std::string& path) = 0;
 };
+
+// Starting processes and waiting, which tests replace so that nothing real is started and no
+// time passes.
+class ProcessService {
+public:
+    virtual ~ProcessService() = default;
+    // Starts commandLine as a new process; false when it cannot be started.
+    virtual bool Start(const std::string& commandLine, DWORD creationFlags) = 0;
+    virtual void Sleep(DWORD milliseconds) = 0;
+};
+
+ProcessService& GetProcessService();
+ProcessService* SetProcessService(ProcessService* service); // nullptr restores the system's
 
 // The host in use, or nullptr: then modal pages fail to start (DialogBoxParamA returns -1) and
 // message boxes go to standard error.

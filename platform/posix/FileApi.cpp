@@ -294,9 +294,12 @@ BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, LPDWORD byte
     return TRUE;
 }
 
+bool CloseProcessHandle(HANDLE handle); // ProcessApi.cpp
+
 BOOL WINAPI CloseHandle(HANDLE object)
 {
-    if (!posix::RemoveHandleOf<FileObject>(object))
+    // Search handles have FindClose of their own.
+    if (!posix::RemoveHandleOf<FileObject>(object) && !CloseProcessHandle(object))
         return Fail(ERROR_INVALID_HANDLE);
     return TRUE;
 }

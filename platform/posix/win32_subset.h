@@ -393,6 +393,67 @@ constexpr DWORD OFN_NOCHANGEDIR = 0x00000008;
 constexpr DWORD OFN_EXPLORER = 0x00080000;
 BOOL WINAPI GetOpenFileNameA(OPENFILENAMEA* dialog);
 
+// ---- Processes ----
+struct STARTUPINFOA {
+    DWORD cb;
+    LPSTR lpReserved;
+    LPSTR lpDesktop;
+    LPSTR lpTitle;
+    DWORD dwX, dwY, dwXSize, dwYSize, dwXCountChars, dwYCountChars, dwFillAttribute, dwFlags;
+    WORD wShowWindow, cbReserved2;
+    LPBYTE lpReserved2;
+    HANDLE hStdInput, hStdOutput, hStdError;
+};
+struct PROCESS_INFORMATION {
+    HANDLE hProcess;
+    HANDLE hThread;
+    DWORD dwProcessId;
+    DWORD dwThreadId;
+};
+constexpr DWORD CREATE_NO_WINDOW = 0x08000000;
+BOOL WINAPI CreateProcessA(LPCSTR applicationName, LPSTR commandLine, LPSECURITY_ATTRIBUTES processAttributes,
+                           LPSECURITY_ATTRIBUTES threadAttributes, BOOL inheritHandles, DWORD creationFlags,
+                           LPVOID environment, LPCSTR currentDirectory, STARTUPINFOA* startupInfo,
+                           PROCESS_INFORMATION* processInformation);
+DWORD WINAPI SleepEx(DWORD milliseconds, BOOL alertable);
+
+// ---- The shell's folder browser ----
+using HRESULT = LONG;
+using ULONG = std::uint32_t;
+constexpr HRESULT S_OK = 0;
+constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005);
+constexpr bool SUCCEEDED(HRESULT result) { return result >= 0; }
+constexpr bool FAILED(HRESULT result) { return result < 0; }
+struct ITEMIDLIST;
+using LPITEMIDLIST = ITEMIDLIST*;
+using PIDLIST_ABSOLUTE = ITEMIDLIST*;
+using LPCITEMIDLIST = const ITEMIDLIST*;
+struct IMalloc {
+    virtual void* Alloc(std::size_t size) = 0;
+    virtual void Free(void* block) = 0;
+    virtual ULONG AddRef() = 0;
+    virtual ULONG Release() = 0;
+
+protected:
+    ~IMalloc() = default;
+};
+using BFFCALLBACK = int (*)(HWND, UINT, LPARAM, LPARAM);
+struct BROWSEINFOA {
+    HWND hwndOwner;
+    LPCITEMIDLIST pidlRoot;
+    LPSTR pszDisplayName;
+    LPCSTR lpszTitle;
+    UINT ulFlags;
+    BFFCALLBACK lpfn;
+    LPARAM lParam;
+    int iImage;
+};
+constexpr UINT BIF_RETURNONLYFSDIRS = 0x0001;
+constexpr UINT BIF_RETURNFSANCESTORS = 0x0008;
+HRESULT WINAPI SHGetMalloc(IMalloc** allocator);
+LPITEMIDLIST WINAPI SHBrowseForFolderA(BROWSEINFOA* browseInfo);
+BOOL WINAPI SHGetPathFromIDListA(LPCITEMIDLIST itemList, LPSTR path);
+
 // ---- Message boxes (shown through the host; see platform/MessageService.h) ----
 constexpr UINT MB_OK = 0x00000000;
 constexpr UINT MB_OKCANCEL = 0x00000001;

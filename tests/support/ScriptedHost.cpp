@@ -95,6 +95,19 @@ void PageView::Select(int id, int row)
         ADD_FAILURE() << "cannot select row " << row << " of list " << id << " on page " << m_templateId;
 }
 
+void PageView::PressEnter()
+{
+    const posix::Window* page = FindWindowEntry(m_dialog);
+    for (HWND child : page ? page->children : std::vector<HWND> {}) {
+        const posix::Window* control = FindWindowEntry(child);
+        if (control->kind == posix::ControlKind::Button
+            && (control->style & BS_TYPEMASK) == BS_DEFPUSHBUTTON) {
+            (void)posix::ClickButton(child); // a disabled default button ignores Enter
+            return;
+        }
+    }
+}
+
 void PageView::PressEscape()
 {
     // The dialog manager turns Esc into control 2's command, whether or not there is such a button.
@@ -114,12 +127,14 @@ void PageView::SystemCommand(UINT command)
 
 ScriptedHost::ScriptedHost()
     : m_previousHost(posix::SetDialogHost(this))
+    , m_previousProcesses(posix::SetProcessService(this))
     , m_previousService(SetMessageService(&m_service))
 { }
 
 ScriptedHost::~ScriptedHost()
 {
     posix::SetDialogHost(m_previousHost);
+    posix::SetProcessService(m_previousProcesses);
     SetMessageService(m_previousService);
     EXPECT_TRUE(m_steps.empty()) << m_steps.size() << " scripted turn(s) never came, the next on page "
                                  << (m_steps.empty() ? 0 : m_steps.front().templateId);
@@ -138,9 +153,9 @@ void ScriptedHost::AnswerMessage(int button)
     m_answers.push_back(button);
 }
 
-void ScriptedHost::AnswerFolder(const std::string& path)
+void ScriptedHost::AnswerFolder(std::optional<std::string> path)
 {
-    m_folders.push_back(path);
+    m_folders.push_back(std::move(path));
 }
 
 void ScriptedHost::AnswerOpenFile(std::optional<std::string> path)
@@ -192,19 +207,19 @@ int ScriptedHost::ShowMessageBox(const std::string& text, const std::string& cap
     return answer;
 }
 
-std::string ScriptedHost::BrowseForFolder(HWND, const std::string& title, UINT flags)
+std::optional<std::string> ScriptedHost::BrowseForFolder(HWND, const std::string& title, UINT flags)
 {
     m_folderRequests.push_back({ title, flags });
     if (m_folders.empty()) {
         ADD_FAILURE() << "unexpected folder browser: " << title;
-        return {};
+        return std::nullopt;
     }
-    std::string path = m_folders.front();
+    std::optional<std::string> path = m_folders.front();
     m_folders.pop_front();
     return path;
 }
 
-bool ScriptedHost::OpenFile(HWND, const std::string& filter, DWORD, std::string& path)
+bool ScriptedHost::OpenFile(HWND, const std::string& filter, DWORD flags, std::string& path)
 {
     m_openFileFilters.push_back(filter);
     if (m_openFiles.empty()) {
@@ -216,5 +231,22 @@ bool ScriptedHost::OpenFile(HWND, const std::string& filter, DWORD, std::string&
     if (!answer)
         return false;
     path = *answer;
+    // The system's dialog leaves the current directory in the folder of the chosen file unless
+    // asked not to; do the same, so that tests see what the program does about it.
+    const std::size_t cut = path.find_last_of('\\');
+    if (!(flags & OFN_NOCHANGEDIR) && cut != std::string::npos)
+        (void)SetCurrentDirectoryA(path.substr(0, cut == 2 ? 3 : cut).c_str());
     return true;
+}
+
+bool ScriptedHost::Start(const std::string& commandLine, DWORD creationFlags)
+{
+    m_processEvents.push_back("start " + commandLine);
+    m_processFlags.push_back(creationFlags);
+    return true;
+}
+
+void ScriptedHost::Sleep(DWORD milliseconds)
+{
+    m_processEvents.push_back("sleep " + std::to_string(milliseconds));
 }

@@ -39,6 +39,8 @@ public:
     void Type(int id, const std::string& text);
     void Click(int id);
     void Select(int id, int row);
+    // Enter presses the page's default push button, when it is enabled.
+    void PressEnter();
     void PressEscape();
     void CloseBox();
     void SystemCommand(UINT command);
@@ -50,7 +52,7 @@ private:
     int m_templateId;
 };
 
-class ScriptedHost : public posix::DialogHost {
+class ScriptedHost : public posix::DialogHost, public posix::ProcessService {
 public:
     ScriptedHost(); // becomes the dialog host and the message service
     ~ScriptedHost() override; // fails the test for steps and answers never used
@@ -59,7 +61,9 @@ public:
     // The user's next turn happens on the page with this template.
     void OnPage(int templateId, Step step);
     void AnswerMessage(int button);
-    void AnswerFolder(const std::string& path); // empty: the user cancels
+    // The folder the user picks; an empty text picks an item without a file-system path, nothing
+    // cancels the browser.
+    void AnswerFolder(std::optional<std::string> path);
     void AnswerOpenFile(std::optional<std::string> path);
 
     const std::vector<ShownMessage>& Messages() const { return m_messages; }
@@ -73,9 +77,15 @@ public:
     const std::vector<BrowseRequest>& FolderRequests() const { return m_folderRequests; }
     const std::vector<std::string>& OpenFileFilters() const { return m_openFileFilters; }
 
+    // Every process started and every wait, in order: "start <command line>" or "sleep <ms>".
+    const std::vector<std::string>& ProcessEvents() const { return m_processEvents; }
+    std::vector<DWORD> ProcessFlags() const { return m_processFlags; }
+
     void UserTurn(HWND dialog, int templateId) override;
+    bool Start(const std::string& commandLine, DWORD creationFlags) override;
+    void Sleep(DWORD milliseconds) override;
     int ShowMessageBox(const std::string& text, const std::string& caption, UINT style) override;
-    std::string BrowseForFolder(HWND owner, const std::string& title, UINT flags) override;
+    std::optional<std::string> BrowseForFolder(HWND owner, const std::string& title, UINT flags) override;
     bool OpenFile(HWND owner, const std::string& filter, DWORD flags, std::string& path) override;
 
 private:
@@ -84,6 +94,9 @@ private:
         Step step;
     };
     posix::DialogHost* m_previousHost;
+    posix::ProcessService* m_previousProcesses;
+    std::vector<std::string> m_processEvents;
+    std::vector<DWORD> m_processFlags;
     MessageService* m_previousService;
     class ServiceAdapter : public MessageService {
     public:
@@ -100,7 +113,7 @@ private:
     } m_service { *this };
     std::deque<PageStep> m_steps;
     std::deque<int> m_answers;
-    std::deque<std::string> m_folders;
+    std::deque<std::optional<std::string>> m_folders;
     std::deque<std::optional<std::string>> m_openFiles;
     std::vector<ShownMessage> m_messages;
     std::vector<int> m_turns;

@@ -1,0 +1,84 @@
+// Processes on POSIX: a command line runs through the shell, since it is one text as on Windows.
+#include "platform/posix/DialogHost.h"
+#include "platform/posix/Handles.h"
+
+#include <cerrno>
+#include <ctime>
+#include <spawn.h>
+#include <sys/wait.h>
+
+extern char** environ;
+
+namespace {
+
+struct ProcessObject : posix::KernelObject { };
+
+class SystemProcessService : public posix::ProcessService {
+public:
+    bool Start(const std::string& commandLine, DWORD) override
+    {
+        pid_t pid = 0;
+        const char* argv[] = { "/bin/sh", "-c", commandLine.c_str(), nullptr };
+        return ::posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char* const*>(argv), environ) == 0;
+    }
+
+    void Sleep(DWORD milliseconds) override
+    {
+        timespec left { static_cast<time_t>(milliseconds / 1000),
+            static_cast<long>(milliseconds % 1000) * 1000000L };
+        while (::nanosleep(&left, &left) != 0 && errno == EINTR) { }
+    }
+};
+
+posix::ProcessService* g_service = nullptr;
+
+} // namespace
+
+namespace posix {
+
+ProcessService& GetProcessService()
+{
+    static SystemProcessService system;
+    return g_service ? *g_service : system;
+}
+
+ProcessService* SetProcessService(ProcessService* service)
+{
+    ProcessService* previous = g_service;
+    g_service = service;
+    return previous;
+}
+
+} // namespace posix
+
+BOOL WINAPI CreateProcessA(LPCSTR applicationName, LPSTR commandLine, LPSECURITY_ATTRIBUTES,
+    LPSECURITY_ATTRIBUTES, BOOL, DWORD creationFlags, LPVOID, LPCSTR, STARTUPINFOA* startupInfo,
+    PROCESS_INFORMATION* processInformation)
+{
+    const char* command = commandLine ? commandLine : applicationName;
+    if (!command || !startupInfo || !processInformation) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    if (!posix::GetProcessService().Start(command, creationFlags)) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return FALSE;
+    }
+    static DWORD nextId = 1000;
+    processInformation->hProcess = posix::AddHandle(std::make_unique<ProcessObject>());
+    processInformation->hThread = posix::AddHandle(std::make_unique<ProcessObject>());
+    processInformation->dwProcessId = nextId++;
+    processInformation->dwThreadId = nextId++;
+    return TRUE;
+}
+
+DWORD WINAPI SleepEx(DWORD milliseconds, BOOL)
+{
+    posix::GetProcessService().Sleep(milliseconds);
+    return 0;
+}
+
+bool CloseProcessHandle(HANDLE handle)
+{
+    return posix::RemoveHandleOf<ProcessObject>(handle);
+}
