@@ -24,6 +24,12 @@ HANDLE AddHandle(std::unique_ptr<KernelObject> object)
     return handle;
 }
 
+std::size_t OpenHandleCount()
+{
+    std::lock_guard lock(g_mutex);
+    return Table().size();
+}
+
 KernelObject* FindHandle(HANDLE handle)
 {
     std::lock_guard lock(g_mutex);

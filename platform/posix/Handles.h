@@ -13,6 +13,8 @@ struct KernelObject {
 };
 
 HANDLE AddHandle(std::unique_ptr<KernelObject> object);
+// How many handles are open; tests use it to find handles nobody closed.
+std::size_t OpenHandleCount();
 
 // The object behind handle when it is open and of type T; nullptr otherwise.
 KernelObject* FindHandle(HANDLE handle);

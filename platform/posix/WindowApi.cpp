@@ -306,9 +306,10 @@ BOOL WINAPI IsWindow(HWND handle)
     return FindWindowEntry(handle) != nullptr;
 }
 
-BOOL WINAPI IsIconic(HWND)
+BOOL WINAPI IsIconic(HWND handle)
 {
-    return FALSE; // pages here are never minimized
+    Window* window = FindWindowEntry(handle);
+    return window && window->minimized;
 }
 
 LONG_PTR WINAPI SetWindowLongPtrA(HWND handle, int index, LONG_PTR value)
@@ -373,7 +374,14 @@ BOOL WINAPI EndPaint(HWND, const PAINTSTRUCT*)
     return TRUE;
 }
 
-BOOL WINAPI DrawIcon(HDC, int, int, HICON)
+BOOL WINAPI DrawIcon(HDC dc, int x, int y, HICON icon)
 {
+    // Nothing is drawn here; the window keeps what was, for a host to show or a test to check.
+    Window* window = FindWindowEntry(reinterpret_cast<HWND>(dc));
+    if (!window)
+        return FALSE;
+    window->drawnIcon = icon;
+    window->drawnX = x;
+    window->drawnY = y;
     return TRUE;
 }

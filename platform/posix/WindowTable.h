@@ -41,6 +41,9 @@ struct Window {
     std::vector<HWND> children; // in template (tab) order
     HICON bigIcon = nullptr, smallIcon = nullptr;
     std::vector<std::pair<UINT_PTR, std::string>> systemMenu; // appended entries; 0 = separator
+    bool minimized = false;
+    HICON drawnIcon = nullptr; // the last icon drawn on the window, and where
+    int drawnX = 0, drawnY = 0;
 
     bool visible() const { return (style & WS_VISIBLE) != 0; }
     bool enabled() const { return (style & WS_DISABLED) == 0; }

@@ -412,9 +412,8 @@ struct PROCESS_INFORMATION {
 };
 constexpr DWORD CREATE_NO_WINDOW = 0x08000000;
 BOOL WINAPI CreateProcessA(LPCSTR applicationName, LPSTR commandLine, LPSECURITY_ATTRIBUTES processAttributes,
-                           LPSECURITY_ATTRIBUTES threadAttributes, BOOL inheritHandles, DWORD creationFlags,
-                           LPVOID environment, LPCSTR currentDirectory, STARTUPINFOA* startupInfo,
-                           PROCESS_INFORMATION* processInformation);
+    LPSECURITY_ATTRIBUTES threadAttributes, BOOL inheritHandles, DWORD creationFlags, LPVOID environment,
+    LPCSTR currentDirectory, STARTUPINFOA* startupInfo, PROCESS_INFORMATION* processInformation);
 DWORD WINAPI SleepEx(DWORD milliseconds, BOOL alertable);
 
 // ---- The shell's folder browser ----
@@ -422,8 +421,14 @@ using HRESULT = LONG;
 using ULONG = std::uint32_t;
 constexpr HRESULT S_OK = 0;
 constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005);
-constexpr bool SUCCEEDED(HRESULT result) { return result >= 0; }
-constexpr bool FAILED(HRESULT result) { return result < 0; }
+constexpr bool SUCCEEDED(HRESULT result)
+{
+    return result >= 0;
+}
+constexpr bool FAILED(HRESULT result)
+{
+    return result < 0;
+}
 struct ITEMIDLIST;
 using LPITEMIDLIST = ITEMIDLIST*;
 using PIDLIST_ABSOLUTE = ITEMIDLIST*;

@@ -1,5 +1,7 @@
 #include "ScenarioFixture.h"
 
+#include "platform/posix/Handles.h"
+
 #include <filesystem>
 
 namespace fs = std::filesystem;
@@ -55,7 +57,9 @@ TEST_F(InstallScenario, AJavaPackageIsInstalledFromStartToDone)
     m_host.AnswerMessage(IDYES); // create the examples folder
     m_host.AnswerMessage(IDYES); // restart the server
 
+    const std::size_t handlesBefore = posix::OpenHandleCount();
     RunWizard();
+    EXPECT_EQ(handlesBefore, posix::OpenHandleCount()) << "the service commands' handles are closed";
 
     EXPECT_EQ("<cfoutput>hello</cfoutput>", m_root.Read("server\\tags\\examples\\index.cfm"));
     EXPECT_EQ("GIF89a", m_root.Read("server\\tags\\examples\\images\\logo.gif"));
@@ -179,6 +183,26 @@ TEST_F(InstallScenario, NothingTickedStillEndsAsDoneWithClassPathAndRestartQuest
     RunWizard();
     EXPECT_EQ("a.jar;x.jar", ReadStrings(HKEY_LOCAL_MACHINE, kJvmKey).at("JavaClassPath"));
     EXPECT_TRUE(m_host.ProcessEvents().empty()) << "No leaves the service alone";
+}
+
+TEST_F(InstallScenario, EveryRunOfAJavaPackageAppendsItsClassPathAgain)
+{
+    WritePackage("<IS_JAVA VALUE=\"1\">\n<CLASSPATH VALUE=\"%DIR1%lib.jar;%DIR2%\">\n<DIR1 VISIBLE=\"1\">\n");
+    SeedString(HKEY_LOCAL_MACHINE, kJvmKey, "JVMPath", "C:\\jvm.dll");
+    for (int run = 0; run < 2; ++run) {
+        AgreeToLicence();
+        m_host.AnswerMessage(IDYES); // skip the JVM page
+        m_host.OnPage(IDD_MAIN, [](PageView& page) {
+            page.Type(IDC_DIR1_EDIT, "C:\\Tags\\");
+            page.Click(IDC_INSTALL);
+            page.Click(IDC_INSTALL);
+        });
+        RunWizard();
+    }
+    EXPECT_EQ("C:\\CFusion\\java\\classes;C:\\Tags\\lib.jar;C:\\Tags\\lib.jar;",
+        ReadStrings(HKEY_LOCAL_MACHINE, kJvmKey).at("JavaClassPath"))
+        << "the hidden second row adds nothing, a value ending in ';' gains no second one, and nothing "
+           "checks for an entry already there";
 }
 
 } // namespace

@@ -79,6 +79,13 @@ TEST_F(MainPageScenario, TheSystemMenuOpensTheAboutBox)
         EXPECT_EQ(
             reinterpret_cast<LRESULT>(window->bigIcon), SendMessageA(page.Handle(), WM_QUERYDRAGICON, 0, 0));
         page.SystemCommand(0x10);
+        // Minimized, the page draws its icon in the middle of its client area.
+        page.MinimizeAndPaint();
+        RECT client {};
+        GetClientRect(page.Handle(), &client);
+        EXPECT_EQ(window->bigIcon, window->drawnIcon);
+        EXPECT_EQ((client.right - 32 + 1) / 2, window->drawnX);
+        EXPECT_EQ((client.bottom - 32 + 1) / 2, window->drawnY);
         page.Click(IDOK);
     });
     m_host.OnPage(IDD_ABOUTBOX, [](PageView& page) {

@@ -120,6 +120,13 @@ void PageView::CloseBox()
     (void)SendMessageA(m_dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
 }
 
+void PageView::MinimizeAndPaint()
+{
+    if (posix::Window* window = FindWindowEntry(m_dialog))
+        window->minimized = true;
+    (void)SendMessageA(m_dialog, WM_PAINT, 0, 0);
+}
+
 void PageView::SystemCommand(UINT command)
 {
     (void)SendMessageA(m_dialog, WM_SYSCOMMAND, command, 0);

@@ -44,6 +44,8 @@ public:
     void PressEscape();
     void CloseBox();
     void SystemCommand(UINT command);
+    // Minimizes the page (by other means than a minimize box, which it lacks) and has it repainted.
+    void MinimizeAndPaint();
 
 private:
     HWND Control(int id) const;
