@@ -20,16 +20,16 @@ std::string NormalizeRoot(std::string root)
     return root;
 }
 
-Mapping Parse(const std::string& spec)
+Mapping Parse(const std::string& text)
 {
     Mapping mapping;
     mapping.roots['Z' - 'A'] = "/";
     std::size_t start = 0;
-    while (start < spec.size()) {
-        std::size_t end = spec.find(';', start);
+    while (start < text.size()) {
+        std::size_t end = text.find(';', start);
         if (end == std::string::npos)
-            end = spec.size();
-        const std::string entry = spec.substr(start, end - start);
+            end = text.size();
+        const std::string entry = text.substr(start, end - start);
         start = end + 1;
         // "X:=/host/folder"; the folder must be absolute.
         if (entry.size() < 4 || !std::isalpha(static_cast<unsigned char>(entry[0])) || entry[1] != ':'
@@ -46,8 +46,8 @@ std::mutex g_mutex;
 Mapping& Current()
 {
     static Mapping mapping = [] {
-        const char* spec = std::getenv("TARNWICK_DRIVES");
-        return Parse(spec ? spec : "");
+        const char* text = std::getenv("TARNWICK_DRIVES");
+        return Parse(text ? text : "");
     }();
     return mapping;
 }
@@ -95,10 +95,10 @@ std::string WindowsPathOfHost(const std::string& hostPath)
     return result;
 }
 
-void SetDriveMapping(const std::string& spec)
+void SetDriveMapping(const std::string& text)
 {
     std::lock_guard lock(g_mutex);
-    Current() = Parse(spec);
+    Current() = Parse(text);
 }
 
 } // namespace posix

@@ -17,6 +17,6 @@ std::string WindowsPathOfHost(const std::string& hostPath);
 
 // Replaces the mapping with one in TARNWICK_DRIVES' form; malformed entries are ignored. Tests use
 // it; the program reads the environment once.
-void SetDriveMapping(const std::string& spec);
+void SetDriveMapping(const std::string& text);
 
 } // namespace posix

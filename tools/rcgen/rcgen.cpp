@@ -509,16 +509,16 @@ private:
         } else if (!taking()) {
             return; // whatever else sits in a branch not taken is not read
         } else if (keyword == "include") {
-            const std::string_view spec = trim(args);
-            if (spec.size() >= 2 && spec.front() == '<' && spec.back() == '>') {
+            const std::string_view target = trim(args);
+            if (target.size() >= 2 && target.front() == '<' && target.back() == '>') {
                 // The built-in table stands in for <windows.h>; nothing else is known.
-                if (spec != "<windows.h>")
+                if (target != "<windows.h>")
                     fail(at, "only <windows.h> can be included with <>; its names are built in");
                 return;
             }
-            if (spec.size() < 2 || spec.front() != '"' || spec.back() != '"')
+            if (target.size() < 2 || target.front() != '"' || target.back() != '"')
                 fail(at, "#include takes \"file\" or <windows.h>");
-            include(file.parent_path() / spec.substr(1, spec.size() - 2), at);
+            include(file.parent_path() / target.substr(1, target.size() - 2), at);
         } else if (keyword == "define") {
             std::size_t n = args.find_first_not_of(" \t");
             std::size_t nameEnd = n;

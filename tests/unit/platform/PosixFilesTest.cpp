@@ -16,8 +16,8 @@ class DriveMapping : public ::testing::Test {
 protected:
     void TearDown() override
     {
-        const char* spec = std::getenv("TARNWICK_DRIVES");
-        posix::SetDriveMapping(spec ? spec : "");
+        const char* text = std::getenv("TARNWICK_DRIVES");
+        posix::SetDriveMapping(text ? text : "");
     }
 };
 
