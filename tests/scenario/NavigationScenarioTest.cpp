@@ -115,8 +115,7 @@ TEST_F(NavigationScenario, BackFromAPackageWithoutJavaLeadsToTheLicence)
 
 TEST_F(NavigationScenario, AnExistingJvmSettingCanBeSkipped)
 {
-    SeedString(HKEY_LOCAL_MACHINE, kJvmKey, "JVMPath", "C:\\kept\\jvm.dll");
-    ResetTestRegistry();
+    ResetTestRegistry(); // a machine without Java runtimes, but with a JVM set for the server
     SeedString(HKEY_LOCAL_MACHINE, kJvmKey, "JVMPath", "C:\\kept\\jvm.dll");
     WritePackage(JavaPackageConf());
     AgreeToLicence();
