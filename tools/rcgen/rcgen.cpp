@@ -644,8 +644,9 @@ public:
                 fail(type.at, "expected a resource type after the resource id");
             if (type.text == "DIALOG" || type.text == "DIALOGEX") {
                 dialog(id, type.text == "DIALOGEX", at);
-            } else if (type.text == "ICON" || type.text == "BITMAP") {
-                // Images live only in the Windows build; the tables refer to them by number.
+            } else if (type.text == "ICON" || type.text == "BITMAP" || type.text == "RT_MANIFEST") {
+                // Images and the manifest live only in the Windows build; the tables refer to
+                // images by number.
                 skipMemoryFlags();
                 string("a file name");
             } else {
