@@ -1,0 +1,249 @@
+// The end-to-end cases: e2e_driver.exe CASE TARNWICK_EXE PACKAGE_FOLDER SCREENSHOT_FOLDER
+#include "Driver.h"
+
+#include "res/resource.h"
+
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <map>
+
+namespace {
+
+const char kServerKey[] = "SOFTWARE\\Allaire\\ColdFusion\\CurrentVersion";
+const char kCaption[] = "tarnwick";
+
+std::string ReadValue(const std::string& key, const char* name)
+{
+    HKEY handle = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS)
+        return "<no key>";
+    char data[4096] = {};
+    DWORD size = sizeof data - 1;
+    DWORD type = 0;
+    const LONG status = RegQueryValueExA(handle, name, nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
+    RegCloseKey(handle);
+    if (status != ERROR_SUCCESS)
+        return "<no value>";
+    return type == REG_SZ ? std::string(data) : "<not REG_SZ>";
+}
+
+bool KeyExists(const std::string& key)
+{
+    HKEY handle = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(handle);
+    return true;
+}
+
+std::string FileText(const std::string& path)
+{
+    std::string text;
+    if (FILE* in = std::fopen(path.c_str(), "rb")) {
+        char buffer[4096];
+        for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, in)) > 0;)
+            text.append(buffer, got);
+        std::fclose(in);
+    }
+    return text;
+}
+
+// Answers one message box after checking its caption and that its text starts with text.
+void Expect(Driver& driver, const std::string& text, int answer, const std::string& picture)
+{
+    std::string shown;
+    std::string caption;
+    HWND box = driver.WaitForMessageBox(shown, caption);
+    driver.Screenshot(picture);
+    CHECK_EQ(driver, std::string(kCaption), caption);
+    if (shown.compare(0, text.size(), text) != 0)
+        driver.Fail("the message was \"" + shown + "\", not \"" + text + "...\"");
+    driver.AnswerMessageBox(box, answer);
+}
+
+HWND AgreeToLicence(Driver& driver, const char* picture = "licence")
+{
+    HWND page = driver.WaitForPage(IDC_LICENSE_TEXT, picture);
+    if (!page)
+        return nullptr;
+    CHECK_EQ(driver, std::string("License"), driver.Caption(page));
+    CHECK_EQ(driver, false, driver.Enabled(page, IDOK));
+    driver.Click(page, IDC_LICENSE_AGREE);
+    CHECK_EQ(driver, true, driver.Enabled(page, IDOK));
+    driver.Click(page, IDOK);
+    return page;
+}
+
+void MissingConfiguration(Driver& driver)
+{
+    Expect(driver, "Installation Configuration file Required, Aborting Installer", IDOK,
+        "missing-configuration");
+    if (!driver.Ended(10000))
+        driver.Fail("the program did not end");
+}
+
+void LicenceCancelled(Driver& driver)
+{
+    const std::string classPath = ReadValue(std::string(kServerKey) + "\\JVM", "JavaClassPath");
+    HWND page = driver.WaitForPage(IDC_LICENSE_TEXT, "licence");
+    driver.Click(page, IDCANCEL);
+    if (!driver.Ended(10000))
+        driver.Fail("the program did not end");
+    CHECK_EQ(driver, classPath, ReadValue(std::string(kServerKey) + "\\JVM", "JavaClassPath"));
+    CHECK_EQ(driver, std::string("<no value>"), ReadValue(std::string(kServerKey) + "\\JVM", "JVMPath"));
+}
+
+HWND ToMainPage(Driver& driver)
+{
+    AgreeToLicence(driver);
+    HWND jvm = driver.WaitForPage(IDC_JVM_LIST, "jvm");
+    if (!jvm)
+        return nullptr;
+    CHECK_EQ(driver, 2u, driver.ListItems(jvm, IDC_JVM_LIST).size());
+    driver.Click(jvm, IDOK);
+    return driver.WaitForPage(IDC_INSTALL, "main");
+}
+
+// "<< Back" from the main page to the JVM page to the licence page and forward again.
+void BackThroughThePages(Driver& driver)
+{
+    HWND main = ToMainPage(driver);
+    if (!main)
+        return;
+    driver.Type(main, IDC_DIR1_EDIT, "D:\\Typed");
+    driver.Click(main, IDC_BACK);
+    // The first visit stored the JVM, so the page now offers to skip itself.
+    Expect(driver, "Setup Detected that you have already set up a JVM in ColdFusion Administrator", IDNO,
+        "jvm-skip-question");
+    HWND jvm = driver.WaitForPage(IDC_JVM_LIST, "jvm-again");
+    driver.Type(jvm, IDC_JVM_PATH, "C:\\typed\\jvm.dll");
+    driver.Click(jvm, IDC_JVM_BACK);
+    AgreeToLicence(driver, "licence-again");
+    jvm = driver.WaitForPage(IDC_JVM_LIST, "jvm-kept");
+    CHECK_EQ(driver, std::string("C:\\typed\\jvm.dll"), driver.Text(jvm, IDC_JVM_PATH));
+    driver.Click(jvm, IDOK);
+    main = driver.WaitForPage(IDC_INSTALL, "main-kept");
+    CHECK_EQ(driver, std::string("D:\\Typed"), driver.Text(main, IDC_DIR1_EDIT));
+    driver.Click(main, IDOK); // "Cancel"
+    if (!driver.Ended(10000))
+        driver.Fail("the program did not end");
+    CHECK_EQ(
+        driver, std::string("C:\\typed\\jvm.dll"), ReadValue(std::string(kServerKey) + "\\JVM", "JVMPath"));
+}
+
+// A Copy that cannot create its folder aborts; the button stays "Install >>".
+void AbortAfterAFailedCopy(Driver& driver)
+{
+    HWND main = ToMainPage(driver);
+    if (!main)
+        return;
+    driver.Type(main, IDC_DIR1_EDIT, "C:\\missing\\deeper");
+    driver.Click(main, IDC_INSTALL);
+    Expect(driver, "The folder C:\\missing\\deeper", IDYES, "abort-question");
+    Expect(driver,
+        "Add Directory Failed!\nYou Cannot create sub directories off parent directories which do not exist.",
+        IDOK, "abort-folder-failed");
+    Expect(driver, "Setup has been aborted\nPlease Change your settings.", IDOK, "abort-message");
+    CHECK_EQ(driver, std::string("Install >>"), driver.Text(main, IDC_INSTALL));
+    CHECK_EQ(driver, true, driver.Enabled(main, IDC_INSTALL));
+    driver.Screenshot("abort-main");
+    driver.Click(main, IDOK);
+    if (!driver.Ended(10000))
+        driver.Fail("the program did not end");
+    CHECK_EQ(driver, INVALID_FILE_ATTRIBUTES, GetFileAttributesA("C:\\missing"));
+}
+
+// The whole sample installation, every registry value and file checked afterwards.
+void InstallTheSample(Driver& driver)
+{
+    const std::string jvmKey = std::string(kServerKey) + "\\JVM";
+    const std::string classPath = ReadValue(jvmKey, "JavaClassPath");
+    HWND main = ToMainPage(driver);
+    if (!main)
+        return;
+    CHECK_EQ(driver, std::string("Sample Tag Pack"), driver.Caption(main));
+    const std::string tagFolder = driver.Text(main, IDC_DIR1_EDIT);
+    CHECK_EQ(driver, std::string("C:\\CFusion\\CustomTags"), tagFolder);
+    for (int id = IDC_OPTION_CHECK1; id <= IDC_OPTION_CHECK5; ++id)
+        CHECK_EQ(driver, BST_CHECKED, driver.Check(main, id));
+    driver.Click(main, IDC_INSTALL);
+
+    // Folders that do not exist yet are created on request; the restart is accepted.
+    int folders = 0;
+    bool restartAsked = false;
+    for (int step = 0; step < 10 && driver.Text(main, IDC_INSTALL) != "Done"; ++step) {
+        std::string text;
+        std::string caption;
+        HWND box = driver.WaitForMessageBox(text, caption);
+        if (!box)
+            break;
+        CHECK_EQ(driver, std::string(kCaption), caption);
+        driver.Screenshot(restartAsked || text.find("Restart") == std::string::npos
+                ? "install-folder-question"
+                : "install-restart-question");
+        if (text.compare(0, 11, "The folder ") == 0) {
+            ++folders;
+            driver.AnswerMessageBox(box, IDYES);
+        } else if (text == "You need to Restart ColdFusion.\nWould you like to do this now?") {
+            restartAsked = true;
+            driver.AnswerMessageBox(box, IDYES);
+        } else {
+            driver.Fail("unexpected message: " + text);
+            driver.AnswerMessageBox(box, IDOK);
+        }
+    }
+    CHECK_EQ(driver, true, restartAsked);
+    CHECK_EQ(driver, std::string("Done"), driver.Text(main, IDC_INSTALL));
+    driver.Screenshot("install-done");
+    driver.Click(main, IDC_INSTALL);
+    if (!driver.Ended(15000))
+        driver.Fail("the program did not end after Done");
+
+    const std::string tags = std::string(kServerKey) + "\\CustomTags\\";
+    CHECK_EQ(driver, std::string("Java"), ReadValue(tags + "CFX_SampleJava", "Type"));
+    CHECK_EQ(driver, std::string("CPP"), ReadValue(tags + "CFX_SampleNative", "Type"));
+    CHECK_EQ(driver, std::string("1"), ReadValue(tags + "CFX_SampleNative", "CacheLibrary"));
+    CHECK_EQ(driver, std::string("ProcessTagRequest"), ReadValue(tags + "CFX_SampleNative", "ProcedureName"));
+    const std::string odbc = "SOFTWARE\\ODBC\\ODBC.INI\\Sample Tag Pack Data";
+    CHECK_EQ(driver, std::string("C:\\WINNT\\System32\\odbcjt32.dll"), ReadValue(odbc, "Driver"));
+    CHECK_EQ(driver, std::string("600"), ReadValue(odbc + "\\Jet 2.x", "PageTimeout"));
+    CHECK_EQ(driver, std::string("65000"),
+        ReadValue(std::string(kServerKey) + "\\DataSources\\Sample Tag Pack Data", "TextBufferSize"));
+    const std::string expectedClassPath = classPath
+        + (classPath.empty() || classPath.back() != ';' ? ";" : "") + tagFolder + "\\cfx_sample.jar";
+    CHECK_EQ(driver, expectedClassPath, ReadValue(jvmKey, "JavaClassPath"));
+    CHECK_EQ(driver, true, ReadValue(jvmKey, "JVMPath").find("jvm.dll") != std::string::npos);
+    CHECK_EQ(driver, true, folders >= 1);
+    CHECK_EQ(driver, FileText("C:\\pkg\\CustomTags\\cfx_sample.cfm"),
+        FileText(tagFolder + "\\Sample\\cfx_sample.cfm"));
+    CHECK_EQ(driver, false, FileText(tagFolder + "\\Sample\\cfx_sample.cfm").empty());
+    CHECK_EQ(driver, true, KeyExists(odbc + "\\Jet"));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 5) {
+        std::fprintf(stderr, "usage: e2e_driver CASE TARNWICK_EXE PACKAGE_FOLDER SCREENSHOT_FOLDER\n");
+        return 2;
+    }
+    const std::map<std::string, std::function<void(Driver&)>> cases = {
+        { "missing-configuration", MissingConfiguration },
+        { "licence-cancelled", LicenceCancelled },
+        { "back-through-the-pages", BackThroughThePages },
+        { "abort-after-failed-copy", AbortAfterAFailedCopy },
+        { "install-the-sample", InstallTheSample },
+    };
+    auto it = cases.find(argv[1]);
+    if (it == cases.end()) {
+        std::fprintf(stderr, "no case %s\n", argv[1]);
+        return 2;
+    }
+    Driver driver(argv[2], argv[3], argv[4]);
+    if (driver.Start())
+        it->second(driver);
+    std::printf("%s: %s\n", argv[1], driver.Failures() ? "FAILED" : "passed");
+    return driver.Failures() ? 1 : 0;
+}

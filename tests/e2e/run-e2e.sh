@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# One end-to-end case: a fresh Wine prefix with the seed registry imported, the package copied onto
+# its drive C:, an X server of its own, tarnwick.exe driven by e2e_driver.exe, and the pictures
+# converted to PNG. Usage: run-e2e.sh BUILD_DIR SOURCE_DIR CASE PACKAGE
+# (PACKAGE: a folder under examples/, or "none" for a folder without install.conf).
+set -euo pipefail
+build=$1
+source=$2
+case=$3
+package=$4
+
+work="$build/e2e/$case"
+rm -rf "$work"
+mkdir -p "$work/screens"
+export WINEPREFIX="$work/prefix"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+
+# An X server of our own on the first free display.
+display=90
+while [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
+Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+export DISPLAY=":$display"
+cleanup() {
+    wineserver -k >/dev/null 2>&1 || true
+    kill "$xvfb" >/dev/null 2>&1 || true
+    wait "$xvfb" 2>/dev/null || true
+}
+trap cleanup EXIT
+
+wineboot -i >/dev/null 2>&1
+# Without a window manager Wine waits for every hidden window unless it manages them itself.
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+wine 'C:\windows\syswow64\regedit.exe' /S "$(winepath -w "$source/examples/server.reg")" >/dev/null 2>&1
+wineserver -w
+
+# The folders of the installed server and web server that the seed registry names.
+mkdir -p "$WINEPREFIX/drive_c/CFusion/CustomTags" "$WINEPREFIX/drive_c/Inetpub/wwwroot"
+mkdir -p "$WINEPREFIX/drive_c/pkg"
+if [ "$package" != none ]; then
+    cp -r "$source/examples/$package/." "$WINEPREFIX/drive_c/pkg/"
+fi
+
+status=0
+wine "$build/tests/e2e/e2e_driver.exe" "$case" "$(winepath -w "$build/shell/tarnwick.exe")" 'C:\pkg' \
+    "$(winepath -w "$work/screens")" || status=$?
+wineserver -w || true
+
+for bmp in "$work"/screens/*.bmp; do
+    [ -e "$bmp" ] || continue
+    convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+done
+exit $status

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Builds tarnwick.exe and runs it under Wine on the sample package, on a fresh simulated machine
+# (build/wine-demo) with the server's registry from examples/server.reg. Needs an X display.
+# Usage: tools/run-under-wine.sh [PACKAGE]   (a folder under examples/, default sample-package)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+package=${1:-sample-package}
+
+cmake --preset win32 >/dev/null
+cmake --build --preset win32 --target tarnwick
+
+export WINEPREFIX="$PWD/build/wine-demo"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+wineserver -k 2>/dev/null || true
+rm -rf "$WINEPREFIX"
+wineboot -i >/dev/null 2>&1
+wine 'C:\windows\syswow64\regedit.exe' /S "$(winepath -w examples/server.reg)"
+wineserver -w
+# The folders of the installed server and web server that the seed registry names.
+mkdir -p "$WINEPREFIX/drive_c/CFusion/CustomTags" "$WINEPREFIX/drive_c/Inetpub/wwwroot"
+mkdir -p "$WINEPREFIX/drive_c/$package"
+cp -r "examples/$package/." "$WINEPREFIX/drive_c/$package/"
+cp build/win32/shell/tarnwick.exe "$WINEPREFIX/drive_c/$package/"
+
+cd "$WINEPREFIX/drive_c/$package"
+wine tarnwick.exe
+echo "The simulated machine is in $WINEPREFIX; its registry: wine regedit, or $WINEPREFIX/system.reg"
