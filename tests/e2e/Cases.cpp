@@ -28,15 +28,6 @@ std::string ReadValue(const std::string& key, const char* name)
     return type == REG_SZ ? std::string(data) : "<not REG_SZ>";
 }
 
-bool KeyExists(const std::string& key)
-{
-    HKEY handle = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(handle);
-    return true;
-}
-
 std::string FileText(const std::string& path)
 {
     std::string text;
@@ -47,6 +38,50 @@ std::string FileText(const std::string& path)
         std::fclose(in);
     }
     return text;
+}
+
+// Every value of the key, exactly: names, data and nothing else.
+void CheckValues(
+    Driver& driver, const std::string& key, const std::vector<std::pair<std::string, std::string>>& expected)
+{
+    HKEY handle = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS) {
+        driver.Fail("no key " + key);
+        return;
+    }
+    DWORD count = 0;
+    RegQueryInfoKeyA(handle, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, nullptr, nullptr,
+        nullptr, nullptr);
+    RegCloseKey(handle);
+    if (count != expected.size())
+        driver.Fail(
+            key + " holds " + std::to_string(count) + " values, not " + std::to_string(expected.size()));
+    for (const auto& [name, data] : expected)
+        if (ReadValue(key, name.c_str()) != data)
+            driver.Fail(
+                key + "\\" + name + " is \"" + ReadValue(key, name.c_str()) + "\", not \"" + data + "\"");
+}
+
+// Every file below source is at the same place below target, with the same content.
+void CheckCopied(Driver& driver, const std::string& source, const std::string& target)
+{
+    WIN32_FIND_DATAA entry;
+    HANDLE find = FindFirstFileA((source + "\\*.*").c_str(), &entry);
+    if (find == INVALID_HANDLE_VALUE) {
+        driver.Fail("nothing to compare in " + source);
+        return;
+    }
+    do {
+        const std::string name = entry.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            CheckCopied(driver, source + "\\" + name, target + "\\" + name);
+        else if (FileText(source + "\\" + name) != FileText(target + "\\" + name)
+            || GetFileAttributesA((target + "\\" + name).c_str()) == INVALID_FILE_ATTRIBUTES)
+            driver.Fail(target + "\\" + name + " is not a copy of " + source + "\\" + name);
+    } while (FindNextFileA(find, &entry));
+    FindClose(find);
 }
 
 // Answers one message box after checking its caption and that its text starts with text.
@@ -201,24 +236,34 @@ void InstallTheSample(Driver& driver)
         driver.Fail("the program did not end after Done");
 
     const std::string tags = std::string(kServerKey) + "\\CustomTags\\";
-    CHECK_EQ(driver, std::string("Java"), ReadValue(tags + "CFX_SampleJava", "Type"));
-    CHECK_EQ(driver, std::string("CPP"), ReadValue(tags + "CFX_SampleNative", "Type"));
-    CHECK_EQ(driver, std::string("1"), ReadValue(tags + "CFX_SampleNative", "CacheLibrary"));
-    CHECK_EQ(driver, std::string("ProcessTagRequest"), ReadValue(tags + "CFX_SampleNative", "ProcedureName"));
+    CheckValues(driver, tags + "CFX_SampleJava",
+        { { "Type", "Java" }, { "JavaClass", "com.example.cfx.SampleTag" },
+            { "Description", "Greets a visitor by name (Sample Tag Pack)" } });
+    CheckValues(driver, tags + "CFX_SampleNative",
+        { { "Type", "CPP" }, { "LibraryPath", "C:\\CFusion\\CustomTags\\Sample\\cfx_native.dll" },
+            { "Description", "Counts the words of a text (Sample Tag Pack)" }, { "CacheLibrary", "1" },
+            { "ProcedureName", "ProcessTagRequest" } });
     const std::string odbc = "SOFTWARE\\ODBC\\ODBC.INI\\Sample Tag Pack Data";
-    CHECK_EQ(driver, std::string("C:\\WINNT\\System32\\odbcjt32.dll"), ReadValue(odbc, "Driver"));
-    CHECK_EQ(driver, std::string("600"), ReadValue(odbc + "\\Jet 2.x", "PageTimeout"));
-    CHECK_EQ(driver, std::string("65000"),
-        ReadValue(std::string(kServerKey) + "\\DataSources\\Sample Tag Pack Data", "TextBufferSize"));
+    CheckValues(driver, odbc,
+        { { "DBQ", "C:\\CFusion\\CustomTags\\Sample\\sample.mdb" }, { "DefaultDir", "" },
+            { "Description", "" }, { "Driver", "C:\\WINNT\\System32\\odbcjt32.dll" }, { "DriverID", "25" },
+            { "FIL", "MS Access" }, { "PWD", "" }, { "SystemDB", "" }, { "UID", "admin" } });
+    for (const char* jet : { "\\Jet", "\\Jet 2.x" })
+        CheckValues(driver, odbc + jet, { { "MaxBufferSize", "0" }, { "PageTimeout", "600" } });
+    CheckValues(driver, std::string(kServerKey) + "\\DataSources\\Sample Tag Pack Data",
+        { { "AllowAllSQL", "1" }, { "AllowIUActions", "0" }, { "ConnectionPeriod", "" },
+            { "ConnectionTimeout", "30" }, { "DISABLE_{CALL", "1" }, { "DISABLE_DELETE", "1" },
+            { "DISABLE_INSERT", "1" }, { "DISABLE_SELECT", "1" }, { "DISABLE_UPDATE", "1" },
+            { "DisableConnections", "0" }, { "EnableUnboundText", "0" }, { "LimitConnections", "0" },
+            { "LoginTimeout", "30" }, { "MaintainConnect", "1" }, { "MaxConnections", "" },
+            { "Password", "" }, { "TextBufferSize", "65000" }, { "UserID", "" } });
     const std::string expectedClassPath = classPath
         + (classPath.empty() || classPath.back() != ';' ? ";" : "") + tagFolder + "\\cfx_sample.jar";
     CHECK_EQ(driver, expectedClassPath, ReadValue(jvmKey, "JavaClassPath"));
     CHECK_EQ(driver, true, ReadValue(jvmKey, "JVMPath").find("jvm.dll") != std::string::npos);
-    CHECK_EQ(driver, true, folders >= 1);
-    CHECK_EQ(driver, FileText("C:\\pkg\\CustomTags\\cfx_sample.cfm"),
-        FileText(tagFolder + "\\Sample\\cfx_sample.cfm"));
-    CHECK_EQ(driver, false, FileText(tagFolder + "\\Sample\\cfx_sample.cfm").empty());
-    CHECK_EQ(driver, true, KeyExists(odbc + "\\Jet"));
+    CHECK_EQ(driver, 2, folders);
+    CheckCopied(driver, "C:\\pkg\\CustomTags", tagFolder + "\\Sample");
+    CheckCopied(driver, "C:\\pkg\\examples", "C:\\Inetpub\\wwwroot\\sample");
 }
 
 } // namespace

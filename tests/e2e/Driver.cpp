@@ -109,6 +109,7 @@ HWND Driver::WaitForMessageBox(std::string& text, std::string& caption)
         Search search { m_process.dwProcessId, 0, true, nullptr };
         EnumWindows(FindTopLevel, reinterpret_cast<LPARAM>(&search));
         if (search.found) {
+            Sleep(300); // let it finish painting before a picture is taken
             text = WindowText(GetDlgItem(search.found, 0xFFFF));
             caption = WindowText(search.found);
             return search.found;
