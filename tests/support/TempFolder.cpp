@@ -3,16 +3,20 @@
 #include <atomic>
 #include <chrono>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 namespace fs = std::filesystem;
 
 TempFolder::TempFolder()
 {
+    // Test programs run side by side and a clock may tick coarsely: a random part per process
+    // keeps two of them from sharing a folder.
     static std::atomic<unsigned> counter { 0 };
+    static const unsigned process = std::random_device {}();
     const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
     std::ostringstream name;
-    name << "tarnwick-test-" << stamp << "-" << counter++;
+    name << "tarnwick-test-" << std::hex << process << "-" << stamp << "-" << counter++;
     m_host = fs::temp_directory_path() / name.str();
     fs::create_directories(m_host);
     m_windows = ProductPathOf(m_host);
