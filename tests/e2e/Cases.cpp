@@ -189,6 +189,30 @@ void AbortAfterAFailedCopy(Driver& driver)
     CHECK_EQ(driver, INVALID_FILE_ATTRIBUTES, GetFileAttributesA("C:\\missing"));
 }
 
+// The system menu's About entry opens the About box.
+void AboutBox(Driver& driver)
+{
+    HWND main = ToMainPage(driver);
+    if (!main)
+        return;
+    driver.SystemCommand(main, 0x10);
+    HWND about = driver.WaitForCaption("About Tarnwick", "about");
+    if (about) {
+        char line[64] = {};
+        HWND child = GetWindow(about, GW_CHILD);
+        std::string texts;
+        for (; child; child = GetWindow(child, GW_HWNDNEXT)) {
+            GetWindowTextA(child, line, sizeof line);
+            texts += std::string(line) + "|";
+        }
+        CHECK_EQ(driver, true, texts.find("Tarnwick Version 1.0|") != std::string::npos);
+        driver.Click(about, IDOK);
+    }
+    driver.Click(main, IDOK);
+    if (!driver.Ended(10000))
+        driver.Fail("the program did not end");
+}
+
 // The whole sample installation, every registry value and file checked afterwards.
 void InstallTheSample(Driver& driver)
 {
@@ -280,6 +304,7 @@ int main(int argc, char** argv)
         { "back-through-the-pages", BackThroughThePages },
         { "abort-after-failed-copy", AbortAfterAFailedCopy },
         { "install-the-sample", InstallTheSample },
+        { "about-box", AboutBox },
     };
     auto it = cases.find(argv[1]);
     if (it == cases.end()) {

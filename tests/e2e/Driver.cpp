@@ -13,6 +13,7 @@ struct Search {
     int controlId;
     bool messageBox;
     HWND found;
+    const char* caption = nullptr; // when set, the dialog with this caption
 };
 
 BOOL CALLBACK FindTopLevel(HWND window, LPARAM parameter)
@@ -26,6 +27,15 @@ BOOL CALLBACK FindTopLevel(HWND window, LPARAM parameter)
     GetClassNameA(window, className, sizeof className);
     if (std::string(className) != "#32770")
         return TRUE;
+    if (search->caption) {
+        char caption[256] = {};
+        GetWindowTextA(window, caption, sizeof caption);
+        if (std::string(caption) == search->caption) {
+            search->found = window;
+            return FALSE;
+        }
+        return TRUE;
+    }
     // A page is known by one of its controls. A message box holds its text in static 0xFFFF, an
     // id the pages' unnamed statics share, so it is the dialog with that static and none of the
     // controls that mark the pages.
@@ -100,6 +110,22 @@ HWND Driver::WaitForPage(int id, const char* name)
     }
     Fail(std::string("the page '") + name + "' did not appear");
     Screenshot(std::string(name) + "-missing");
+    return nullptr;
+}
+
+HWND Driver::WaitForCaption(const std::string& caption, const char* name)
+{
+    for (DWORD waited = 0; waited < kTimeoutMs; waited += kPollMs) {
+        Search search { m_process.dwProcessId, 0, false, nullptr, caption.c_str() };
+        EnumWindows(FindTopLevel, reinterpret_cast<LPARAM>(&search));
+        if (search.found) {
+            Sleep(300); // let it finish painting before a picture is taken
+            Screenshot(name);
+            return search.found;
+        }
+        Sleep(kPollMs);
+    }
+    Fail("no window '" + caption + "' appeared");
     return nullptr;
 }
 
@@ -199,6 +225,12 @@ void Driver::Select(HWND page, int id, int row)
 void Driver::Escape(HWND page)
 {
     PostMessageA(page, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    Sleep(200);
+}
+
+void Driver::SystemCommand(HWND page, UINT command)
+{
+    PostMessageA(page, WM_SYSCOMMAND, command, 0);
     Sleep(200);
 }
 

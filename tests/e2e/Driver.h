@@ -18,6 +18,8 @@ public:
 
     // The visible page that holds control id, waited for; nullptr (and a failure) after the timeout.
     HWND WaitForPage(int id, const char* name);
+    // The visible dialog of the program with that caption, waited for.
+    HWND WaitForCaption(const std::string& caption, const char* name);
     // The visible message box, waited for: its text and caption are returned.
     HWND WaitForMessageBox(std::string& text, std::string& caption);
     void AnswerMessageBox(HWND box, int button);
@@ -32,6 +34,7 @@ public:
     void Click(HWND page, int id);
     void Select(HWND page, int id, int row);
     void Escape(HWND page);
+    void SystemCommand(HWND page, UINT command);
 
     // Saves a picture of the screen as <folder>\<name>.bmp.
     void Screenshot(const std::string& name);
