@@ -6,6 +6,18 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 package=${1:-sample-package}
 
+for tool in wine i686-w64-mingw32-g++-posix cmake; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "$tool is missing; on Debian 12: dpkg --add-architecture i386 && apt-get update &&" \
+            "apt-get install -y cmake g++ g++-mingw-w64-i686 wine wine32:i386 wine64" >&2
+        exit 1
+    fi
+done
+if [ -z "${DISPLAY:-}" ]; then
+    echo "No X display: run it in a desktop session, or under xvfb-run to try it blind." >&2
+    exit 1
+fi
+
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 --target tarnwick
 
