@@ -106,6 +106,35 @@ LONG CopyData(const posix::RegistryValue& value, LPDWORD type, LPBYTE data, LPDW
     return result;
 }
 
+// Runs action on the key behind an open handle that has the required access; a key deleted under
+// the handle reports ERROR_KEY_DELETED.
+template<class Action> LONG ReadKey(HKEY key, REGSAM required, Action action)
+{
+    OpenKey open;
+    if (!Lookup(key, open))
+        return ERROR_INVALID_HANDLE;
+    if (!(open.access & required))
+        return ERROR_ACCESS_DENIED;
+    return ActiveRegistryStore().Read([&](const RegistryTree& tree) -> LONG {
+        const RegistryKey* found = tree.Find(open.path);
+        return found ? action(*found) : ERROR_KEY_DELETED;
+    });
+}
+
+// The same for a change of the key.
+template<class Change> LONG ChangeKey(HKEY key, REGSAM required, Change change)
+{
+    OpenKey open;
+    if (!Lookup(key, open))
+        return ERROR_INVALID_HANDLE;
+    if (!(open.access & required))
+        return ERROR_ACCESS_DENIED;
+    return ActiveRegistryStore().Write([&](RegistryTree& tree) -> LONG {
+        RegistryKey* found = tree.Find(open.path);
+        return found ? change(*found) : ERROR_KEY_DELETED;
+    });
+}
+
 } // namespace
 
 LONG WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM access, PHKEY result)
@@ -172,40 +201,22 @@ LONG WINAPI RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM
 
 LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD dataSize)
 {
-    OpenKey open;
-    if (!Lookup(key, open))
-        return ERROR_INVALID_HANDLE;
-    if (!(open.access & KEY_QUERY_VALUE))
-        return ERROR_ACCESS_DENIED;
-    return ActiveRegistryStore().Read([&](const RegistryTree& tree) -> LONG {
-        const RegistryKey* found = tree.Find(open.path);
-        if (!found)
-            return ERROR_KEY_DELETED;
-        const posix::RegistryValue* value = found->FindValue(valueName ? valueName : "");
-        if (!value)
-            return ERROR_FILE_NOT_FOUND;
-        return CopyData(*value, type, data, dataSize);
+    return ReadKey(key, KEY_QUERY_VALUE, [&](const RegistryKey& found) -> LONG {
+        const posix::RegistryValue* value = found.FindValue(valueName ? valueName : "");
+        return value ? CopyData(*value, type, data, dataSize) : ERROR_FILE_NOT_FOUND;
     });
 }
 
 LONG WINAPI RegSetValueExA(HKEY key, LPCSTR valueName, DWORD, DWORD type, const BYTE* data, DWORD dataSize)
 {
-    OpenKey open;
-    if (!Lookup(key, open))
-        return ERROR_INVALID_HANDLE;
-    if (!(open.access & KEY_SET_VALUE))
-        return ERROR_ACCESS_DENIED;
     if (!data && dataSize)
         return ERROR_INVALID_PARAMETER;
     std::string bytes(reinterpret_cast<const char*>(data), data ? dataSize : 0);
     // A string written without its terminator is stored with one, as Wine does.
     if (IsStringType(type) && !bytes.empty() && bytes.back() != '\0')
         bytes.push_back('\0');
-    return ActiveRegistryStore().Write([&](RegistryTree& tree) -> LONG {
-        RegistryKey* found = tree.Find(open.path);
-        if (!found)
-            return ERROR_KEY_DELETED;
-        found->SetValue(valueName ? valueName : "", type, std::move(bytes));
+    return ChangeKey(key, KEY_SET_VALUE, [&](RegistryKey& found) -> LONG {
+        found.SetValue(valueName ? valueName : "", type, std::move(bytes));
         return ERROR_SUCCESS;
     });
 }
@@ -213,18 +224,10 @@ LONG WINAPI RegSetValueExA(HKEY key, LPCSTR valueName, DWORD, DWORD type, const 
 LONG WINAPI RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD, LPSTR keyClass,
     LPDWORD classSize, PFILETIME lastWriteTime)
 {
-    OpenKey open;
-    if (!Lookup(key, open))
-        return ERROR_INVALID_HANDLE;
-    if (!(open.access & KEY_ENUMERATE_SUB_KEYS))
-        return ERROR_ACCESS_DENIED;
-    return ActiveRegistryStore().Read([&](const RegistryTree& tree) -> LONG {
-        const RegistryKey* found = tree.Find(open.path);
-        if (!found)
-            return ERROR_KEY_DELETED;
-        if (index >= found->subkeys.size())
+    return ReadKey(key, KEY_ENUMERATE_SUB_KEYS, [&](const RegistryKey& found) -> LONG {
+        if (index >= found.subkeys.size())
             return ERROR_NO_MORE_ITEMS;
-        const LONG status = CopyName(found->subkeys[index]->name, name, nameSize);
+        const LONG status = CopyName(found.subkeys[index]->name, name, nameSize);
         if (status != ERROR_SUCCESS)
             return status;
         if (keyClass && classSize) {
@@ -242,37 +245,19 @@ LONG WINAPI RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, L
 LONG WINAPI RegEnumValueA(
     HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD dataSize)
 {
-    OpenKey open;
-    if (!Lookup(key, open))
-        return ERROR_INVALID_HANDLE;
-    if (!(open.access & KEY_QUERY_VALUE))
-        return ERROR_ACCESS_DENIED;
-    return ActiveRegistryStore().Read([&](const RegistryTree& tree) -> LONG {
-        const RegistryKey* found = tree.Find(open.path);
-        if (!found)
-            return ERROR_KEY_DELETED;
-        if (index >= found->values.size())
+    return ReadKey(key, KEY_QUERY_VALUE, [&](const RegistryKey& found) -> LONG {
+        if (index >= found.values.size())
             return ERROR_NO_MORE_ITEMS;
-        const posix::RegistryValue& value = found->values[index];
+        const posix::RegistryValue& value = found.values[index];
         const LONG status = CopyName(value.name, name, nameSize);
-        if (status != ERROR_SUCCESS)
-            return status;
-        return CopyData(value, type, data, dataSize);
+        return status != ERROR_SUCCESS ? status : CopyData(value, type, data, dataSize);
     });
 }
 
 LONG WINAPI RegDeleteValueA(HKEY key, LPCSTR valueName)
 {
-    OpenKey open;
-    if (!Lookup(key, open))
-        return ERROR_INVALID_HANDLE;
-    if (!(open.access & KEY_SET_VALUE))
-        return ERROR_ACCESS_DENIED;
-    return ActiveRegistryStore().Write([&](RegistryTree& tree) -> LONG {
-        RegistryKey* found = tree.Find(open.path);
-        if (!found)
-            return ERROR_KEY_DELETED;
-        return found->RemoveValue(valueName ? valueName : "") ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+    return ChangeKey(key, KEY_SET_VALUE, [&](RegistryKey& found) -> LONG {
+        return found.RemoveValue(valueName ? valueName : "") ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
     });
 }
 
