@@ -94,6 +94,7 @@ constexpr DWORD ERROR_MORE_DATA = 234;
 constexpr DWORD ERROR_NO_MORE_ITEMS = 259;
 constexpr DWORD ERROR_DIRECTORY = 267;
 constexpr DWORD ERROR_BADKEY = 1010;
+constexpr DWORD ERROR_REGISTRY_CORRUPT = 1015;
 constexpr DWORD ERROR_KEY_DELETED = 1018;
 
 // ---- Registry ----

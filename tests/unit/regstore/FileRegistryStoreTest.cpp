@@ -1,0 +1,188 @@
+#include "RegistryHelpers.h"
+#include "RegStoreTestHelpers.h"
+#include "TempFolder.h"
+
+#include "platform/posix/FileRegistryStore.h"
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace posix;
+
+namespace {
+
+const KeyPath kKey = { "HKEY_LOCAL_MACHINE", "SOFTWARE", "Tarnwick" };
+
+// A store change that sets one text value on kKey.
+std::function<LONG(RegistryTree&)> SetText(const std::string& name, const std::string& text)
+{
+    return [=](RegistryTree& tree) {
+        tree.Create(kKey).SetValue(name, REG_SZ, text + '\0');
+        return ERROR_SUCCESS;
+    };
+}
+
+// The text of a value on kKey as the store reads it, or "<none>".
+std::string TextIn(FileRegistryStore& store, const std::string& name)
+{
+    std::string text = "<none>";
+    EXPECT_EQ(ERROR_SUCCESS, store.Read([&](const RegistryTree& tree) {
+        const RegistryKey* key = tree.Find(kKey);
+        if (const RegistryValue* value = key ? key->FindValue(name) : nullptr)
+            text = value->data.substr(0, value->data.size() - 1);
+        return ERROR_SUCCESS;
+    }));
+    return text;
+}
+
+std::unique_ptr<FileRegistryStore> OpenStore(const std::string& path)
+{
+    std::string error;
+    auto store = FileRegistryStore::Open(path, error);
+    EXPECT_NE(nullptr, store) << error;
+    return store;
+}
+
+// Runs body in a child process and returns its exit status (or -1 if it did not exit).
+template<class Body> int InChild(Body body)
+{
+    const pid_t pid = fork();
+    if (pid == 0)
+        _exit(body());
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+class FileRegistryStoreTest : public RegistryTest {
+protected:
+    TempFolder m_folder;
+    const std::string m_path = m_folder.Host("machine.reg").string();
+};
+
+} // namespace
+
+TEST_F(FileRegistryStoreTest, MissingFileIsEmptyUntilWrittenAndWritersSeeEachOther)
+{
+    auto first = OpenStore(m_path);
+    auto second = OpenStore(m_path);
+    ASSERT_TRUE(first && second);
+    EXPECT_EQ("<none>", TextIn(*first, "A"));
+    EXPECT_FALSE(std::filesystem::exists(m_path));
+
+    ASSERT_EQ(ERROR_SUCCESS, second->Write(SetText("A", "from second")));
+    EXPECT_EQ(0u, m_folder.Read("machine.reg").find("REGEDIT4\r\n"));
+    EXPECT_EQ("from second", TextIn(*first, "A"));
+    ASSERT_EQ(ERROR_SUCCESS, first->Write(SetText("B", "from first")));
+    EXPECT_EQ("from second", TextIn(*second, "A"));
+    EXPECT_EQ("from first", TextIn(*second, "B"));
+
+    // A failed change is not saved, and leaves nothing behind.
+    const std::string before = m_folder.Read("machine.reg");
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND, first->Write([](RegistryTree& tree) {
+        tree.Remove(kKey);
+        return static_cast<LONG>(ERROR_FILE_NOT_FOUND);
+    }));
+    EXPECT_EQ("from first", TextIn(*first, "B"));
+    EXPECT_EQ(before, m_folder.Read("machine.reg"));
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(m_folder.Host()))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ((std::vector<std::string> { "machine.reg", "machine.reg.lock" }), names);
+}
+
+TEST_F(FileRegistryStoreTest, UnparsableStoreIsRefusedAndNeverOverwritten)
+{
+    const std::string damaged = "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Tarnwick]\r\n\"A\"=oops\r\n";
+    m_folder.Write("machine.reg", damaged);
+    std::string error;
+    EXPECT_EQ(nullptr, FileRegistryStore::Open(m_path, error));
+    EXPECT_NE(std::string::npos, error.find("line 4: ")) << error;
+    EXPECT_FALSE(UseRegistryFile(m_path, error));
+
+    // Damaged after it was opened: reads and writes are refused, the change never runs.
+    m_folder.Write("machine.reg", "REGEDIT4\r\n");
+    auto store = OpenStore(m_path);
+    ASSERT_TRUE(store);
+    m_folder.Write("machine.reg", damaged);
+    bool ran = false;
+    EXPECT_EQ(ERROR_REGISTRY_CORRUPT, store->Write([&](RegistryTree&) {
+        ran = true;
+        return ERROR_SUCCESS;
+    }));
+    EXPECT_FALSE(ran);
+    EXPECT_EQ(ERROR_REGISTRY_CORRUPT, store->Read([](const RegistryTree&) { return ERROR_SUCCESS; }));
+    EXPECT_NE(std::string::npos, store->LastError().find("line 4: ")) << store->LastError();
+    EXPECT_EQ(damaged, m_folder.Read("machine.reg"));
+}
+
+TEST_F(FileRegistryStoreTest, ReadOnlyStoreIsReadButNotWritten)
+{
+    {
+        auto store = OpenStore(m_path);
+        ASSERT_TRUE(store);
+        ASSERT_EQ(ERROR_SUCCESS, store->Write(SetText("A", "kept")));
+    }
+    const std::string before = m_folder.Read("machine.reg");
+    chmod(m_path.c_str(), 0444);
+    chmod(m_folder.Host().c_str(), 0555);
+    // Permissions do not hold for root: the child gives its rights up first.
+    const int status = InChild([&] {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            return 77;
+        std::string error;
+        auto store = FileRegistryStore::Open(m_path, error);
+        if (!store || TextIn(*store, "A") != "kept")
+            return 1;
+        return store->Write(SetText("A", "changed")) == static_cast<LONG>(ERROR_ACCESS_DENIED) ? 0 : 2;
+    });
+    if (status == 77)
+        GTEST_SKIP() << "running as root and cannot become an unprivileged user";
+    EXPECT_EQ(0, status);
+    EXPECT_EQ(before, m_folder.Read("machine.reg"));
+    EXPECT_FALSE(std::filesystem::exists(m_path + ".tmp." + std::to_string(getpid())));
+    EXPECT_EQ(2, std::distance(std::filesystem::directory_iterator(m_folder.Host()), {}));
+}
+
+TEST_F(FileRegistryStoreTest, ConcurrentWritersThroughTheRegistryFunctionsLoseNothing)
+{
+    constexpr int kChildren = 8;
+    constexpr int kValues = 100;
+    std::vector<pid_t> children;
+    for (int child = 0; child < kChildren; ++child) {
+        const pid_t pid = fork();
+        if (pid == 0) {
+            std::string error;
+            if (!UseRegistryFile(m_path, error))
+                _exit(1);
+            for (int i = 0; i < kValues; ++i) {
+                HKEY key = nullptr;
+                const std::string name = "c" + std::to_string(child) + "v" + std::to_string(i);
+                if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tarnwick", 0, nullptr, 0, KEY_ALL_ACCESS,
+                        nullptr, &key, nullptr)
+                        != ERROR_SUCCESS
+                    || RegSetValueExA(key, name.c_str(), 0, REG_SZ,
+                           reinterpret_cast<const BYTE*>(name.c_str()), static_cast<DWORD>(name.size() + 1))
+                        != ERROR_SUCCESS)
+                    _exit(2);
+                RegCloseKey(key);
+            }
+            _exit(0);
+        }
+        children.push_back(pid);
+    }
+    for (pid_t pid : children) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child " << pid << " status " << status;
+    }
+
+    std::string error;
+    ASSERT_TRUE(UseRegistryFile(m_path, error)) << error;
+    const auto values = ReadStrings(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tarnwick");
+    EXPECT_EQ(static_cast<std::size_t>(kChildren * kValues), values.size());
+    for (const auto& [name, text] : values)
+        EXPECT_EQ(name, text);
+}
