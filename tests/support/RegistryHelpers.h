@@ -35,3 +35,7 @@ std::optional<StoredValue> ReadValue(HKEY root, const std::string& path, const s
 // value of another type.
 std::map<std::string, std::string> ReadStrings(HKEY root, const std::string& path);
 std::vector<std::string> SubKeyNames(HKEY root, const std::string& path);
+
+// POSIX only: makes an existing key under HKEY_LOCAL_MACHINE refuse every write access, standing
+// for a user who may read it but not change it.
+void WriteProtectKey(const std::string& path);

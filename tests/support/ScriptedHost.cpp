@@ -6,6 +6,12 @@
 
 using posix::FindWindowEntry;
 
+const PageExit kCancelExits[3] = {
+    { "Cancel", [](PageView& page) { page.Click(IDCANCEL); } },
+    { "Esc", [](PageView& page) { page.PressEscape(); } },
+    { "close box", [](PageView& page) { page.CloseBox(); } },
+};
+
 HWND PageView::Control(int id) const
 {
     HWND control = GetDlgItem(m_dialog, id);

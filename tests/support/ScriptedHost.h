@@ -54,6 +54,13 @@ private:
     int m_templateId;
 };
 
+// The three ways a user cancels a page: its "Cancel" (control 2), Esc and the close box.
+struct PageExit {
+    const char* how;
+    void (*leave)(PageView&);
+};
+extern const PageExit kCancelExits[3];
+
 class ScriptedHost : public posix::DialogHost, public posix::ProcessService {
 public:
     ScriptedHost(); // becomes the dialog host and the message service

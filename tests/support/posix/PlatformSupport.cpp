@@ -13,3 +13,17 @@ void ResetTestRegistry()
 {
     posix::ResetMemoryRegistry();
 }
+
+void WriteProtectKey(const std::string& path)
+{
+    posix::KeyPath keyPath { "HKEY_LOCAL_MACHINE" };
+    for (std::string& name : posix::RegistryTree::SplitKeyPath(path))
+        keyPath.push_back(std::move(name));
+    ASSERT_EQ(ERROR_SUCCESS, posix::ActiveRegistryStore().Write([&](posix::RegistryTree& tree) -> LONG {
+        posix::RegistryKey* key = tree.Find(keyPath);
+        if (!key)
+            return ERROR_FILE_NOT_FOUND;
+        key->writeProtected = true;
+        return ERROR_SUCCESS;
+    })) << path;
+}

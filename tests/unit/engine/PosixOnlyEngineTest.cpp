@@ -43,20 +43,6 @@ ConfigOption CopyOption(const std::string& source, const std::string& dest)
     return option;
 }
 
-void ProtectKey(const std::string& path)
-{
-    posix::KeyPath keyPath { "HKEY_LOCAL_MACHINE" };
-    for (std::string& name : posix::RegistryTree::SplitKeyPath(path))
-        keyPath.push_back(std::move(name));
-    ASSERT_EQ(ERROR_SUCCESS, posix::ActiveRegistryStore().Write([&](posix::RegistryTree& tree) -> LONG {
-        posix::RegistryKey* key = tree.Find(keyPath);
-        if (!key)
-            return ERROR_FILE_NOT_FOUND;
-        key->writeProtected = true;
-        return ERROR_SUCCESS;
-    })) << path;
-}
-
 } // namespace
 
 TEST(EnginePosixLinks, LinksInThePackageAreNeitherFollowedNorCopied)
@@ -107,7 +93,7 @@ TEST_F(EnginePosixRegistry, KeysTheUserMayNotWriteGetNothingAndTheOptionStillCou
 {
     for (const std::string& key : { kCustomTags, kOdbc, kServerDataSources }) {
         SeedKey(HKEY_LOCAL_MACHINE, key);
-        ProtectKey(key);
+        WriteProtectKey(key);
     }
     const MessageRecorder recorder;
     const InstallEngine engine;

@@ -72,21 +72,6 @@ void SeedRuntime(const std::string& version, const std::string& library)
     SeedString(HKEY_LOCAL_MACHINE, kRuntimesKey + "\\" + version, "RuntimeLib", library);
 }
 
-// Stands for a user who may read the key but not write it.
-void WriteProtect(const std::string& path)
-{
-    posix::KeyPath keyPath { "HKEY_LOCAL_MACHINE" };
-    for (std::string& name : posix::RegistryTree::SplitKeyPath(path))
-        keyPath.push_back(std::move(name));
-    ASSERT_EQ(ERROR_SUCCESS, posix::ActiveRegistryStore().Write([&](posix::RegistryTree& tree) -> LONG {
-        posix::RegistryKey* key = tree.Find(keyPath);
-        if (!key)
-            return ERROR_FILE_NOT_FOUND;
-        key->writeProtected = true;
-        return ERROR_SUCCESS;
-    })) << path;
-}
-
 // The server's stored JVM path; nullopt when there is none. Fails the test for another type.
 std::optional<std::string> StoredJvmPath()
 {
@@ -153,7 +138,7 @@ TEST_F(JvmDiscovery, SaveJvmPathWritesOnlyIntoAnExistingWritableKey)
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kJvmKey)) << "the key is never created";
 
     SeedString(HKEY_LOCAL_MACHINE, kJvmKey, "JVMPath", "C:\\old\\jvm.dll");
-    WriteProtect(kJvmKey);
+    WriteProtectKey(kJvmKey);
     EXPECT_FALSE(JvmDialog::SaveJvmPath("C:\\jre\\jvm.dll"));
     EXPECT_EQ("C:\\old\\jvm.dll", StoredJvmPath());
 
@@ -347,7 +332,7 @@ TEST_F(JvmPage, AFailedWriteIsReportedAndThePageStillGoesOn)
             "a key the user may not write",
             [] {
                 SeedKey(HKEY_LOCAL_MACHINE, kJvmKey);
-                WriteProtect(kJvmKey);
+                WriteProtectKey(kJvmKey);
             },
             true,
         },
@@ -370,15 +355,7 @@ TEST_F(JvmPage, AFailedWriteIsReportedAndThePageStillGoesOn)
 TEST_F(JvmPage, CancelEscAndTheCloseBoxEndWithTwoAndStoreNothing)
 {
     SeedThreeRuntimes();
-    const struct {
-        const char* how;
-        void (*leave)(PageView&);
-    } exits[] = {
-        { "Cancel", [](PageView& page) { page.Click(IDCANCEL); } },
-        { "Esc", [](PageView& page) { page.PressEscape(); } },
-        { "close box", [](PageView& page) { page.CloseBox(); } },
-    };
-    for (const auto& exit : exits) {
+    for (const PageExit& exit : kCancelExits) {
         SCOPED_TRACE(exit.how);
         ScriptedHost host;
         host.OnPage(IDD_JVM, [&](PageView& page) {
@@ -545,15 +522,7 @@ TEST_F(JvmPage, BackRunsAFreshLicencePageAndReturnsToThePageAsItWas)
 TEST_F(JvmPage, LeavingTheLicencePageReachedByBackEndsTheWizard)
 {
     SeedThreeRuntimes();
-    const struct {
-        const char* how;
-        void (*leave)(PageView&);
-    } exits[] = {
-        { "Cancel", [](PageView& page) { page.Click(IDCANCEL); } },
-        { "Esc", [](PageView& page) { page.PressEscape(); } },
-        { "close box", [](PageView& page) { page.CloseBox(); } },
-    };
-    for (const auto& exit : exits) {
+    for (const PageExit& exit : kCancelExits) {
         SCOPED_TRACE(exit.how);
         ScriptedHost host;
         host.OnPage(IDD_JVM, [](PageView& page) { page.Click(IDC_JVM_BACK); });

@@ -140,16 +140,8 @@ TEST_F(LicensePage, WhileNextIsDisabledNothingButCancellingEndsThePage)
 TEST_F(LicensePage, CancelEscAndTheCloseBoxEndWithTwoFromEveryState)
 {
     WriteLicense(kLicense);
-    const struct {
-        const char* how;
-        void (*leave)(PageView&);
-    } exits[] = {
-        { "Cancel", [](PageView& page) { page.Click(IDCANCEL); } },
-        { "Esc", [](PageView& page) { page.PressEscape(); } },
-        { "close box", [](PageView& page) { page.CloseBox(); } },
-    };
     for (const State& state : kStates)
-        for (const auto& exit : exits) {
+        for (const PageExit& exit : kCancelExits) {
             SCOPED_TRACE(std::string(exit.how) + " when " + state.name);
             ScriptedHost host;
             host.OnPage(IDD_LICENSE, [&](PageView& page) {

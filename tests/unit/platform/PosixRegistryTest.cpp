@@ -7,21 +7,10 @@ namespace {
 
 class PosixRegistry : public RegistryTest { };
 
-void Protect(const std::string& path)
-{
-    posix::KeyPath keyPath { "HKEY_LOCAL_MACHINE" };
-    for (std::string& name : posix::RegistryTree::SplitKeyPath(path))
-        keyPath.push_back(std::move(name));
-    (void)posix::ActiveRegistryStore().Write([&](posix::RegistryTree& tree) -> LONG {
-        tree.Find(keyPath)->writeProtected = true;
-        return ERROR_SUCCESS;
-    });
-}
-
 TEST_F(PosixRegistry, AWriteProtectedKeyOpensOnlyForReading)
 {
     SeedString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Locked", "kept", "value");
-    Protect("SOFTWARE\\Locked");
+    WriteProtectKey("SOFTWARE\\Locked");
 
     UniqueKey key;
     EXPECT_EQ(
