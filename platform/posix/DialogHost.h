@@ -27,6 +27,10 @@ public:
 
     // The open-file dialog; true with the chosen file's full path, false when cancelled.
     virtual bool OpenFile(HWND owner, const std::string& filter, DWORD flags, std::string& path) = 0;
+
+    // A control changed in a way Win32 shows at once rather than at the next paint (a progress
+    // bar moving while the program works); a host that draws may show it now.
+    virtual void Repaint(HWND) { }
 };
 
 // Starting processes and waiting, which tests replace so that nothing real is started and no

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <ctime>
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 
@@ -15,11 +16,23 @@ struct ProcessObject : posix::KernelObject { };
 
 class SystemProcessService : public posix::ProcessService {
 public:
-    bool Start(const std::string& commandLine, DWORD) override
+    bool Start(const std::string& commandLine, DWORD creationFlags) override
     {
+        // A console program started without a window has nowhere to read or write: its output
+        // must not land on the terminal the wizard is drawn on.
+        posix_spawn_file_actions_t actions;
+        ::posix_spawn_file_actions_init(&actions);
+        if (creationFlags & CREATE_NO_WINDOW) {
+            ::posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+            ::posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+            ::posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+        }
         pid_t pid = 0;
         const char* argv[] = { "/bin/sh", "-c", commandLine.c_str(), nullptr };
-        return ::posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char* const*>(argv), environ) == 0;
+        const bool started
+            = ::posix_spawn(&pid, "/bin/sh", &actions, nullptr, const_cast<char* const*>(argv), environ) == 0;
+        ::posix_spawn_file_actions_destroy(&actions);
+        return started;
     }
 
     void Sleep(DWORD milliseconds) override

@@ -1,5 +1,6 @@
 // The window functions and the messages Tarnwick sends, with Win32's results.
 #include "platform/posix/CaseFold.h"
+#include "platform/posix/DialogHost.h"
 #include "platform/posix/WindowTable.h"
 
 #include <algorithm>
@@ -192,8 +193,13 @@ LRESULT WINAPI SendMessageA(HWND handle, UINT message, WPARAM wParam, LPARAM lPa
             return ListMessage(*window, message, wParam, lParam);
         break;
     case ControlKind::Progress:
-        if (message >= PBM_SETRANGE && message <= PBM_GETPOS)
-            return ProgressMessage(*window, message, wParam, lParam);
+        if (message >= PBM_SETRANGE && message <= PBM_GETPOS) {
+            const int before = window->position;
+            const LRESULT result = ProgressMessage(*window, message, wParam, lParam);
+            if (window->position != before && posix::GetDialogHost())
+                posix::GetDialogHost()->Repaint(handle);
+            return result;
+        }
         break;
     default:
         break;
