@@ -214,7 +214,9 @@ LONG FileRegistryStore::Save(const RegistryTree& tree)
         m_lastError = error;
         return ERROR_INVALID_PARAMETER;
     }
-    const std::string temp = m_path + ".tmp." + std::to_string(::getpid());
+    // Writers hold the store's lock, so one temp name serves them all: a writer killed halfway
+    // leaves at most this one file, and the next write replaces it.
+    const std::string temp = m_path + ".tmp";
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) {
         m_lastError = "cannot write " + temp + ": " + std::strerror(errno);
