@@ -107,12 +107,14 @@ void TerminalHost::ActOnKey(HWND dialog, PageState& state, int key)
         (void)SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
         return;
     case KEY_F(2): {
-        auto entries = page->systemMenu;
-        if (!entries.empty())
+        // The entries the program appended, then Close; separators only between commands.
+        std::vector<std::pair<UINT_PTR, std::string>> entries;
+        for (const auto& [command, text] : page->systemMenu)
+            if (command != 0 || (!entries.empty() && entries.back().first != 0))
+                entries.emplace_back(command, text);
+        if (!entries.empty() && entries.back().first != 0)
             entries.emplace_back(0, "");
-        entries.emplace_back(SC_CLOSE, "Close\tF10");
-        for (auto& entry : entries)
-            entry.second = entry.second.substr(0, entry.second.find('\t'));
+        entries.emplace_back(SC_CLOSE, "Close");
         if (const auto command = RunMenu(
                 m_screen, [this] { DrawCurrentPage(); }, VisibleLabel(page->text, true), entries))
             (void)SendMessageA(dialog, WM_SYSCOMMAND, *command, 0);
@@ -268,8 +270,14 @@ bool TerminalHost::ActOnRadio(const Window& page, PageState& state, int key)
 void TerminalHost::DrawCurrentPage()
 {
     m_screen.Clear();
-    const Window* page = FindWindowEntry(m_page);
-    if (page && page->visible() && !page->ended)
+    // Every page still shown, the oldest first (handles only grow), so that a box opened from a
+    // page stands over it; the current one on top.
+    for (auto& [handle, state] : m_states) {
+        const Window* page = FindWindowEntry(handle);
+        if (handle != m_page && page && page->visible() && !page->ended)
+            DrawPage(m_screen, *page, state);
+    }
+    if (const Window* page = FindWindowEntry(m_page); page && page->visible() && !page->ended)
         DrawPage(m_screen, *page, m_states[m_page]);
     if (m_screen.Rows() < PageLayout::kFullRows + 2 || m_screen.Cols() < PageLayout::kFullCols + 2)
         m_screen.Text(0, 0, "Make the terminal at least 80 x 25 to see the whole page.", m_screen.Cols(),

@@ -185,10 +185,14 @@ void DrawPage(TerminalScreen& screen, const Window& page, PageState& state)
 {
     const PageLayout layout(page);
     const CellRect frame = PageFrame(screen, layout);
+    screen.Fill(frame); // over whatever page is below
     screen.Frame(frame, VisibleLabel(page.text, true));
     const int closeCol = frame.Right() - 2 - static_cast<int>(std::string_view(kCloseKey).size());
     screen.Text(frame.row, closeCol, kCloseKey, frame.Right() - 1 - closeCol);
-    screen.Text(frame.Bottom() - 1, frame.col + 2, kPageKeys, frame.cols - 4, TerminalScreen::Dim);
+    const std::string_view keys
+        = std::string_view(kPageKeys).size() <= static_cast<std::size_t>(frame.cols - 4) ? kPageKeys
+                                                                                         : kShortPageKeys;
+    screen.Text(frame.Bottom() - 1, frame.col + 2, keys, frame.cols - 4, TerminalScreen::Dim);
 
     const int top = frame.row + 1, left = frame.col + 1;
     const HWND defaultButton = DefaultButton(page, state.focus);

@@ -36,9 +36,10 @@ HWND DefaultButton(const Window& page, HWND focus);
 // in the focused edit box.
 void DrawPage(TerminalScreen& screen, const Window& page, PageState& state);
 
-// The first line of key help drawn under every page.
+// The key help drawn under every page, and its short form for a small page.
 inline constexpr const char* kPageKeys
     = " Tab/Shift-Tab: move  Space: tick  Enter: press  Esc: cancel  F2: menu ";
+inline constexpr const char* kShortPageKeys = " Tab: move  Enter: press  Esc: cancel ";
 inline constexpr const char* kCloseKey = "[X] F10";
 
 } // namespace posix

@@ -38,6 +38,8 @@ std::string FullPath(std::string path)
         else
             path = folder + (folder.empty() || folder.back() == '\\' ? "" : "\\") + path;
     }
+    if (HasDrive(path))
+        path[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])));
     while (path.size() > 3 && path.back() == '\\')
         path.pop_back();
     if (path.size() == 2 && HasDrive(path))
