@@ -132,8 +132,11 @@ std::optional<std::string> RunPathPrompt(TerminalScreen& screen, const DrawBehin
         screen.Fill(box);
         screen.Frame(box, title.empty() ? "Browse" : title);
         const int left = box.col + 2;
-        screen.Text(
-            box.row + 1, left, "Type the " + what + "'s path (like C:\\Folder); Tab completes names.", cols);
+        screen.Text(box.row + 1, left,
+            "Type the " + what + "'s path, like "
+                + (kind == PathKind::Folder ? "C:\\Folder" : "C:\\Folder\\name.ext")
+                + "; Tab completes names.",
+            cols);
         const std::size_t first = cursor >= static_cast<std::size_t>(cols) ? cursor - cols + 1 : 0;
         screen.Fill({ box.row + 3, left, 1, cols }, ' ', TerminalScreen::Underline);
         screen.Text(
