@@ -115,8 +115,9 @@ void TerminalHost::ActOnKey(HWND dialog, PageState& state, int key)
         if (!entries.empty() && entries.back().first != 0)
             entries.emplace_back(0, "");
         entries.emplace_back(SC_CLOSE, "Close");
-        if (const auto command = RunMenu(
-                m_screen, [this] { DrawCurrentPage(); }, VisibleLabel(page->text, true), entries))
+        const auto command = RunMenu(m_screen, m_drawPage, VisibleLabel(page->text, true), entries);
+        CloseBox();
+        if (command)
             (void)SendMessageA(dialog, WM_SYSCOMMAND, *command, 0);
         return;
     }
@@ -293,25 +294,34 @@ void TerminalHost::Repaint(HWND window)
     }
 }
 
+void TerminalHost::CloseBox()
+{
+    // The box goes as soon as it is answered: the program may work a while before the next turn.
+    DrawCurrentPage();
+    m_screen.Show();
+}
+
 int TerminalHost::ShowMessageBox(const std::string& text, const std::string& caption, UINT style)
 {
-    return RunMessageBox(
-        m_screen, [this] { DrawCurrentPage(); }, text, caption, style);
+    const int answer = RunMessageBox(m_screen, m_drawPage, text, caption, style);
+    CloseBox();
+    return answer;
 }
 
 std::optional<std::string> TerminalHost::BrowseForFolder(HWND, const std::string& title, UINT)
 {
-    return RunPathPrompt(
-        m_screen, [this] { DrawCurrentPage(); }, title, PathKind::Folder);
+    auto folder = RunPathPrompt(m_screen, m_drawPage, title, PathKind::Folder);
+    CloseBox();
+    return folder;
 }
 
 bool TerminalHost::OpenFile(HWND, const std::string& filter, DWORD flags, std::string& path)
 {
     // The filter's first description says what is wanted: "Open: JVM Library (jvm.dll)".
     const std::string wanted = filter.substr(0, filter.find('|'));
-    const auto chosen = RunPathPrompt(
-        m_screen, [this] { DrawCurrentPage(); }, wanted.empty() ? "Open" : "Open: " + wanted, PathKind::File,
-        (flags & OFN_FILEMUSTEXIST) != 0);
+    const auto chosen = RunPathPrompt(m_screen, m_drawPage, wanted.empty() ? "Open" : "Open: " + wanted,
+        PathKind::File, (flags & OFN_FILEMUSTEXIST) != 0);
+    CloseBox();
     if (!chosen)
         return false;
     path = *chosen;

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "platform/posix/DialogHost.h"
+#include "platform/posix/TerminalDialogs.h"
 #include "platform/posix/TerminalPage.h"
 
 #include <map>
@@ -27,6 +28,8 @@ public:
 private:
     // The page under a box: the one the user last acted on, while it is still shown.
     void DrawCurrentPage();
+    // Shows the page again once a box over it is answered.
+    void CloseBox();
     // Moves the focus to the next (or previous) control that takes it; false when none does.
     bool MoveFocus(const Window& page, PageState& state, int direction);
     void ActOnKey(HWND dialog, PageState& state, int key);
@@ -38,6 +41,7 @@ private:
     HWND m_page = nullptr;
     std::map<HWND, PageState> m_states;
     int m_inputLost = 0; // turns taken after the input ended
+    const DrawBehind m_drawPage = [this] { DrawCurrentPage(); };
 };
 
 } // namespace posix
