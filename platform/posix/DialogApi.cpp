@@ -26,6 +26,43 @@ DialogHost* SetDialogHost(DialogHost* host)
     return previous;
 }
 
+HWND CreateDialogWindows(const DialogTemplate& page, HWND parent)
+{
+    Window dialog;
+    dialog.parent = parent;
+    dialog.kind = ControlKind::Dialog;
+    dialog.className = "#32770";
+    dialog.text = std::string(page.caption);
+    // The page is created hidden and shown once initialised, as DialogBox does.
+    dialog.style = page.style & ~WS_VISIBLE;
+    dialog.exStyle = page.exStyle;
+    dialog.x = page.x;
+    dialog.y = page.y;
+    dialog.cx = page.cx;
+    dialog.cy = page.cy;
+    dialog.templateId = page.id;
+    const HWND handle = CreateWindowEntry(std::move(dialog));
+
+    for (int i = 0; i < page.controlCount; ++i) {
+        const ControlTemplate& control = page.controls[i];
+        Window child;
+        child.parent = handle;
+        child.className = std::string(control.className);
+        child.kind = KindOfClass(child.className);
+        child.id = control.id;
+        child.text = std::string(control.text);
+        child.imageId = control.imageId;
+        child.style = control.style;
+        child.exStyle = control.exStyle;
+        child.x = control.x;
+        child.y = control.y;
+        child.cx = control.cx;
+        child.cy = control.cy;
+        (void)CreateWindowEntry(std::move(child));
+    }
+    return handle;
+}
+
 } // namespace posix
 
 using posix::Window;
@@ -42,39 +79,7 @@ INT_PTR WINAPI DialogBoxParamA(
         return -1;
     }
 
-    Window dialog;
-    dialog.parent = parent;
-    dialog.kind = posix::ControlKind::Dialog;
-    dialog.className = "#32770";
-    dialog.text = std::string(dialogTemplate->caption);
-    // The page is created hidden and shown once initialised, as DialogBox does.
-    dialog.style = dialogTemplate->style & ~WS_VISIBLE;
-    dialog.exStyle = dialogTemplate->exStyle;
-    dialog.x = dialogTemplate->x;
-    dialog.y = dialogTemplate->y;
-    dialog.cx = dialogTemplate->cx;
-    dialog.cy = dialogTemplate->cy;
-    dialog.templateId = dialogTemplate->id;
-    const HWND handle = posix::CreateWindowEntry(std::move(dialog));
-
-    for (int i = 0; i < dialogTemplate->controlCount; ++i) {
-        const ControlTemplate& control = dialogTemplate->controls[i];
-        Window child;
-        child.parent = handle;
-        child.className = std::string(control.className);
-        child.kind = posix::KindOfClass(child.className);
-        child.id = control.id;
-        child.text = std::string(control.text);
-        child.imageId = control.imageId;
-        child.style = control.style;
-        child.exStyle = control.exStyle;
-        child.x = control.x;
-        child.y = control.y;
-        child.cx = control.cx;
-        child.cy = control.cy;
-        (void)posix::CreateWindowEntry(std::move(child));
-    }
-
+    const HWND handle = posix::CreateDialogWindows(*dialogTemplate, parent);
     posix::FindWindowEntry(handle)->dialogProc = dialogProc;
     (void)SendMessageA(handle, WM_INITDIALOG, 0, initParam);
 

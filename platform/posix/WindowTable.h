@@ -3,6 +3,7 @@
 // table to show or script the page.
 #pragma once
 
+#include "platform/DialogTemplate.h"
 #include "platform/win32.h"
 
 #include <map>
@@ -53,6 +54,8 @@ Window* FindWindowEntry(HWND handle);
 HWND CreateWindowEntry(Window window);
 void DestroyWindowEntry(HWND handle); // and its children
 ControlKind KindOfClass(const std::string& className);
+// A page and its controls as the template describes them, the page still hidden.
+HWND CreateDialogWindows(const DialogTemplate& page, HWND parent);
 
 // A click as the user makes it: an automatic check box toggles, an automatic radio button checks
 // itself and clears the others of its group, then the parent hears BN_CLICKED. Disabled or hidden

@@ -21,28 +21,8 @@ public:
         EXPECT_NE(nullptr, page) << id;
         if (!page)
             return;
-        Window dialog;
-        dialog.kind = ControlKind::Dialog;
-        dialog.text = std::string(page->caption);
-        dialog.style = page->style | WS_VISIBLE;
-        dialog.cx = page->cx;
-        dialog.cy = page->cy;
-        m_handle = CreateWindowEntry(dialog);
-        for (int i = 0; i < page->controlCount; ++i) {
-            const ControlTemplate& control = page->controls[i];
-            Window child;
-            child.parent = m_handle;
-            child.className = std::string(control.className);
-            child.kind = KindOfClass(child.className);
-            child.id = control.id;
-            child.text = std::string(control.text);
-            child.style = control.style;
-            child.x = control.x;
-            child.y = control.y;
-            child.cx = control.cx;
-            child.cy = control.cy;
-            (void)CreateWindowEntry(child);
-        }
+        m_handle = CreateDialogWindows(*page, nullptr);
+        (void)ShowWindow(m_handle, SW_SHOWNORMAL);
     }
     ~TemplatePage() { DestroyWindowEntry(m_handle); }
 
