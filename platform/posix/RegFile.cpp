@@ -1,6 +1,9 @@
 #include "platform/posix/RegFile.h"
 
+#include <array>
 #include <cstdio>
+#include <utility>
+#include <vector>
 
 namespace posix {
 
@@ -102,17 +105,56 @@ private:
         const bool remove = !line.empty() && line.front() == '-';
         if (remove)
             line.remove_prefix(1);
-        const KeyPath path = RegistryTree::SplitKeyPath(line);
-        if (path.empty() || !m_tree.Find({ path.front() }))
-            return Fail("unknown root key in [" + std::string(line) + "]");
+        SplitNames(line);
+        if (m_names.empty() || m_open.empty() || m_open.front().first != m_names.front()) {
+            m_open.clear();
+            RegistryKey* root
+                = m_names.empty() ? nullptr : m_tree.Find(KeyPath { std::string(m_names.front()) });
+            if (!root)
+                return Fail("unknown root key in [" + std::string(line) + "]");
+            m_open.emplace_back(m_names.front(), root);
+        }
         if (remove) {
-            m_tree.Remove(path);
+            m_tree.Remove(KeyPath(m_names.begin(), m_names.end()));
+            m_open.resize(1); // the keys below the root may be gone
             m_key = nullptr; // values under a removed key are ignored, as regedit does
         } else {
-            m_key = &m_tree.Create(path);
+            m_key = Open();
         }
         m_inSection = true;
         return true;
+    }
+
+    // The names of a key path, as RegistryTree::SplitKeyPath makes them, without copying them.
+    void SplitNames(std::string_view path)
+    {
+        m_names.clear();
+        std::size_t start = 0;
+        while (start <= path.size()) {
+            std::size_t end = path.find('\\', start);
+            if (end == std::string_view::npos)
+                end = path.size();
+            if (end > start)
+                m_names.push_back(path.substr(start, end - start));
+            start = end + 1;
+        }
+    }
+
+    // The key that m_names leads to, made with any missing parents. A file lists parents before
+    // children, so the keys opened for the section before are reused along the path the two share;
+    // the same spelling is the same key, and only a removal makes keys go away.
+    RegistryKey* Open()
+    {
+        std::size_t same = 1;
+        while (same < m_names.size() && same < m_open.size() && m_open[same].first == m_names[same])
+            ++same;
+        m_open.resize(same);
+        RegistryKey* key = m_open.back().second;
+        for (std::size_t i = same; i < m_names.size(); ++i) {
+            key = &key->AddSubKey(m_names[i]);
+            m_open.emplace_back(m_names[i], key);
+        }
+        return key;
     }
 
     // A quoted text at the front of s, with \\ and \" escapes; s is left after the closing quote.
@@ -120,19 +162,20 @@ private:
     {
         if (s.empty() || s.front() != '"')
             return Fail("expected '\"'");
+        std::size_t run = 1; // the start of the text not yet copied
         for (std::size_t i = 1; i < s.size(); ++i) {
             const char c = s[i];
+            if (c != '"' && c != '\\')
+                continue;
+            out.append(s.substr(run, i - run));
             if (c == '"') {
                 s.remove_prefix(i + 1);
                 return true;
             }
-            if (c == '\\') {
-                if (i + 1 == s.size() || (s[i + 1] != '\\' && s[i + 1] != '"'))
-                    return Fail("unknown escape in quoted text (only \\\\ and \\\" are allowed)");
-                out += s[++i];
-            } else {
-                out += c;
-            }
+            if (i + 1 == s.size() || (s[i + 1] != '\\' && s[i + 1] != '"'))
+                return Fail("unknown escape in quoted text (only \\\\ and \\\" are allowed)");
+            out += s[++i];
+            run = i + 1;
         }
         return Fail("quoted text without its closing '\"'");
     }
@@ -189,6 +232,7 @@ private:
                 return Fail("unexpected text after '-'");
             remove = true;
         } else if (line.front() == '"') {
+            data.reserve(line.size() - 1); // the text and its terminator, in one allocation
             if (!QuotedText(line, data))
                 return false;
             if (!TrimRight(line).empty())
@@ -230,44 +274,80 @@ private:
     std::size_t m_line = 0;
     RegistryKey* m_key = nullptr;
     bool m_inSection = false;
+    std::vector<std::string_view> m_names; // of the current section, in m_text
+    std::vector<std::pair<std::string_view, RegistryKey*>> m_open; // its keys, root first
 };
+
+// The bytes a text needs care for when written. One pass over a name or a text finds all three
+// kinds, where a search for each would pass over it three times.
+enum ByteKind : unsigned char { kLineBreak = 1, kZero = 2, kEscaped = 4 };
+
+constexpr std::array<unsigned char, 256> kKindOf = [] {
+    std::array<unsigned char, 256> kinds {};
+    kinds['\r'] = kinds['\n'] = kLineBreak;
+    kinds['\0'] = kZero;
+    kinds['\\'] = kinds['"'] = kEscaped;
+    return kinds;
+}();
+
+unsigned KindsIn(std::string_view s)
+{
+    unsigned kinds = 0;
+    for (char c : s)
+        kinds |= kKindOf[static_cast<unsigned char>(c)];
+    return kinds;
+}
 
 bool HasLineBreak(std::string_view s)
 {
-    return s.find_first_of("\r\n") != std::string_view::npos;
+    return KindsIn(s) & kLineBreak;
 }
 
-void AppendQuoted(std::string& out, std::string_view s)
+// kinds are KindsIn(s).
+void AppendQuoted(std::string& out, std::string_view s, unsigned kinds)
 {
     out += '"';
-    for (char c : s) {
-        if (c == '\\' || c == '"')
-            out += '\\';
-        out += c;
+    if (!(kinds & kEscaped)) {
+        out.append(s);
+    } else {
+        std::size_t run = 0; // the start of the text not yet copied
+        for (std::size_t i = 0; i < s.size(); ++i) {
+            if (s[i] == '\\' || s[i] == '"') {
+                out.append(s.substr(run, i - run));
+                out += '\\';
+                run = i;
+            }
+        }
+        out.append(s.substr(run));
     }
     out += '"';
 }
 
-// REG_SZ whose bytes are a text and its terminator, with no line break that would end the line.
-bool IsPlainText(const RegistryValue& value)
+constexpr char kHexDigits[] = "0123456789abcdef";
+
+void AppendHexByte(std::string& out, unsigned char byte)
 {
-    const std::string& d = value.data;
-    return value.type == REG_SZ && !d.empty() && d.find('\0') == d.size() - 1 && !HasLineBreak(d);
+    const char digits[2] = { kHexDigits[byte >> 4], kHexDigits[byte & 0xf] };
+    out.append(digits, 2);
 }
 
 void AppendData(std::string& out, const RegistryValue& value)
 {
     char buffer[32];
-    if (IsPlainText(value)) {
-        AppendQuoted(out, std::string_view(value.data).substr(0, value.data.size() - 1));
-        return;
+    // A REG_SZ whose bytes are a text and its terminator, with no line break that would end the line,
+    // is written as text.
+    if (value.type == REG_SZ && !value.data.empty() && value.data.back() == '\0') {
+        const std::string_view text = std::string_view(value.data).substr(0, value.data.size() - 1);
+        const unsigned kinds = KindsIn(text);
+        if (!(kinds & (kLineBreak | kZero))) {
+            AppendQuoted(out, text, kinds);
+            return;
+        }
     }
     if (value.type == REG_DWORD && value.data.size() == 4) {
-        DWORD number = 0;
-        for (int i = 3; i >= 0; --i)
-            number = number << 8 | static_cast<unsigned char>(value.data[i]);
-        std::snprintf(buffer, sizeof buffer, "dword:%08x", static_cast<unsigned>(number));
-        out += buffer;
+        out += "dword:";
+        for (int i = 3; i >= 0; --i) // little-endian bytes, most significant digits first
+            AppendHexByte(out, static_cast<unsigned char>(value.data[i]));
         return;
     }
     if (value.type == REG_BINARY)
@@ -279,8 +359,7 @@ void AppendData(std::string& out, const RegistryValue& value)
     // Wrapped as regedit does, so that long data stays readable and diffable.
     std::size_t column = out.size() - out.rfind('\n');
     for (std::size_t i = 0; i < value.data.size(); ++i) {
-        std::snprintf(buffer, sizeof buffer, "%02x", static_cast<unsigned char>(value.data[i]));
-        out += buffer;
+        AppendHexByte(out, static_cast<unsigned char>(value.data[i]));
         column += 2;
         if (i + 1 < value.data.size()) {
             out += ',';
@@ -292,31 +371,40 @@ void AppendData(std::string& out, const RegistryValue& value)
     }
 }
 
-bool AppendKey(
-    std::string& out, const RegistryKey& key, const std::string& path, bool isRoot, std::string& error)
+// path is the key's own, and is restored before returning.
+bool AppendKey(std::string& out, const RegistryKey& key, std::string& path, bool isRoot, std::string& error)
 {
     if (HasLineBreak(key.name)) {
         error = "the key name under " + path + " holds a line break, which a .reg file cannot hold";
         return false;
     }
-    if (!isRoot || !key.values.empty())
-        out += "\r\n[" + path + "]\r\n";
+    if (!isRoot || !key.values.empty()) {
+        out += "\r\n[";
+        out += path;
+        out += "]\r\n";
+    }
     for (const RegistryValue& value : key.values) {
-        if (HasLineBreak(value.name)) {
+        const unsigned kinds = KindsIn(value.name);
+        if (kinds & kLineBreak) {
             error = "a value name in " + path + " holds a line break, which a .reg file cannot hold";
             return false;
         }
         if (value.name.empty())
             out += '@';
         else
-            AppendQuoted(out, value.name);
+            AppendQuoted(out, value.name, kinds);
         out += '=';
         AppendData(out, value);
         out += "\r\n";
     }
-    for (const auto& child : key.subkeys)
-        if (!AppendKey(out, *child, path + "\\" + child->name, false, error))
+    const std::size_t length = path.size();
+    for (const auto& child : key.subkeys) {
+        path += '\\';
+        path += child->name;
+        if (!AppendKey(out, *child, path, false, error))
             return false;
+        path.resize(length);
+    }
     return true;
 }
 
@@ -329,13 +417,15 @@ bool ParseRegFile(std::string_view text, RegistryTree& tree, std::string& error)
 
 bool WriteRegFile(const RegistryTree& tree, std::string& text, std::string& error)
 {
-    std::string out(kHeader);
-    out += "\r\n";
-    for (const auto& root : tree.Top().subkeys)
-        if (!AppendKey(out, *root, root->name, true, error))
+    text.assign(kHeader);
+    text += "\r\n";
+    std::string path;
+    for (const auto& root : tree.Top().subkeys) {
+        path = root->name;
+        if (!AppendKey(text, *root, path, true, error))
             return false;
-    out += "\r\n"; // regedit ends its exports with a blank line
-    text = std::move(out);
+    }
+    text += "\r\n"; // regedit ends its exports with a blank line
     return true;
 }
 

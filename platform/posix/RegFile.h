@@ -17,7 +17,9 @@ bool ParseRegFile(std::string_view text, RegistryTree& tree, std::string& error)
 
 // The whole tree as a .reg text with CRLF line ends: every key below the roots, parents before
 // children, keys without values as empty sections. Parsing the text into a fresh tree gives the
-// same tree. A name holding a line break has no form in the format: false with a message.
+// same tree. A name holding a line break has no form in the format: false with a message, and
+// text holding part of the tree. text keeps its capacity, so a caller that writes again and again
+// can pass the same string and spare the reallocations.
 bool WriteRegFile(const RegistryTree& tree, std::string& text, std::string& error);
 
 } // namespace posix

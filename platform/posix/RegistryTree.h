@@ -27,7 +27,8 @@ struct RegistryKey {
     bool writeProtected = false;
 
     RegistryKey* FindSubKey(std::string_view childName) const;
-    RegistryKey& AddSubKey(std::string_view childName); // the existing one when present
+    // The existing one when present; created tells which.
+    RegistryKey& AddSubKey(std::string_view childName, bool* created = nullptr);
     bool RemoveSubKey(std::string_view childName);
 
     const RegistryValue* FindValue(std::string_view valueName) const;

@@ -161,6 +161,35 @@ TEST_F(FileRegistryStoreTest, UnparsableStoreIsRefusedAndNeverOverwritten)
     EXPECT_EQ(damaged, m_folder.Read("machine.reg"));
 }
 
+TEST_F(FileRegistryStoreTest, HandEditsAfterTheStoresOwnWriteAreSeenByItsNextWrite)
+{
+    // Once a store has written, the lock file holds its token and only the file's stamp shows a
+    // hand edit, which leaves the lock file alone.
+    auto store = OpenStore(m_path);
+    ASSERT_TRUE(store);
+    ASSERT_EQ(ERROR_SUCCESS, store->Write(SetText("A", "by the store")));
+    const std::string written = m_folder.Read("machine.reg");
+
+    const std::string damaged = written + "\"B\"=oops\r\n";
+    m_folder.Write("machine.reg", damaged);
+    bool ran = false;
+    EXPECT_EQ(ERROR_REGISTRY_CORRUPT, store->Write([&](RegistryTree&) {
+        ran = true;
+        return ERROR_SUCCESS;
+    }));
+    EXPECT_FALSE(ran);
+    EXPECT_EQ(damaged, m_folder.Read("machine.reg"));
+
+    m_folder.Write("machine.reg", written);
+    ASSERT_EQ(ERROR_SUCCESS, store->Write(SetText("A", "again")));
+    m_folder.Write("machine.reg", written + "\"B\"=\"by hand\"\r\n");
+    ASSERT_EQ(ERROR_SUCCESS, store->Write(SetText("C", "after the edit")));
+    auto fresh = OpenStore(m_path);
+    ASSERT_TRUE(fresh);
+    EXPECT_EQ("by hand", TextIn(*fresh, "B"));
+    EXPECT_EQ("after the edit", TextIn(*fresh, "C"));
+}
+
 TEST_F(FileRegistryStoreTest, ReadOnlyStoreIsReadButNotWritten)
 {
     {
