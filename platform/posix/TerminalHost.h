@@ -18,6 +18,8 @@ namespace posix {
 class TerminalHost : public DialogHost {
 public:
     TerminalHost() = default;
+    // False when the terminal cannot be drawn on; the host must not be used then.
+    bool Ready() const { return m_screen.Ready(); }
 
     void UserTurn(HWND dialog, int templateId) override;
     int ShowMessageBox(const std::string& text, const std::string& caption, UINT style) override;

@@ -34,6 +34,13 @@ int main()
     int code = 0;
     {
         posix::TerminalHost host;
+        if (!host.Ready()) {
+            const char* type = std::getenv("TERM");
+            std::fprintf(stderr,
+                "tarnwick: cannot draw on this terminal (TERM=%s); set TERM to its type, such as xterm.\n",
+                type ? type : "");
+            return 2;
+        }
         posix::DialogHost* previous = posix::SetDialogHost(&host);
         code = app->Run();
         (void)posix::SetDialogHost(previous);

@@ -63,9 +63,13 @@ TerminalScreen::TerminalScreen()
 {
     std::setlocale(LC_ALL, "");
     m_utf8 = std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
+    // newterm rather than initscr, which ends the process itself when the terminal is unknown.
+    m_screen = newterm(nullptr, stdout, stdin);
+    if (!m_screen)
+        return;
+    set_term(static_cast<SCREEN*>(m_screen));
     for (int signal : kFatalSignals)
         std::signal(signal, RestoreAndRaise);
-    initscr();
     cbreak(); // Ctrl-C stays a signal
     noecho();
     nonl();
@@ -76,9 +80,12 @@ TerminalScreen::TerminalScreen()
 
 TerminalScreen::~TerminalScreen()
 {
+    if (!m_screen)
+        return;
     endwin();
     for (int signal : kFatalSignals)
         std::signal(signal, SIG_DFL);
+    delscreen(static_cast<SCREEN*>(m_screen));
 }
 
 int TerminalScreen::ReadKey()

@@ -16,6 +16,10 @@ public:
     TerminalScreen(const TerminalScreen&) = delete;
     TerminalScreen& operator=(const TerminalScreen&) = delete;
 
+    // False when curses cannot drive this terminal (an unknown TERM, say); nothing else may be
+    // called then.
+    bool Ready() const { return m_screen != nullptr; }
+
     // The next key as curses names it (KEY_RESIZE after the terminal changed size); -1 once
     // there is no more input.
     int ReadKey();
@@ -37,6 +41,7 @@ public:
     void Show();
 
 private:
+    void* m_screen = nullptr; // curses' SCREEN
     bool m_utf8 = false;
 };
 
