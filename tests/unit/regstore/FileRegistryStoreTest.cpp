@@ -52,6 +52,17 @@ std::unique_ptr<FileRegistryStore> OpenStore(const std::string& path)
     return store;
 }
 
+// A write into a store whose file has become unparsable: refused before the change runs.
+void ExpectWriteRefused(FileRegistryStore& store)
+{
+    bool ran = false;
+    EXPECT_EQ(ERROR_REGISTRY_CORRUPT, store.Write([&](RegistryTree&) {
+        ran = true;
+        return ERROR_SUCCESS;
+    }));
+    EXPECT_FALSE(ran);
+}
+
 // Runs body in a child process and returns its exit status (or -1 if it did not exit).
 template<class Body> int InChild(Body body)
 {
@@ -150,12 +161,7 @@ TEST_F(FileRegistryStoreTest, UnparsableStoreIsRefusedAndNeverOverwritten)
     auto store = OpenStore(m_path);
     ASSERT_TRUE(store);
     m_folder.Write("machine.reg", damaged);
-    bool ran = false;
-    EXPECT_EQ(ERROR_REGISTRY_CORRUPT, store->Write([&](RegistryTree&) {
-        ran = true;
-        return ERROR_SUCCESS;
-    }));
-    EXPECT_FALSE(ran);
+    ExpectWriteRefused(*store);
     EXPECT_EQ(ERROR_REGISTRY_CORRUPT, store->Read([](const RegistryTree&) { return ERROR_SUCCESS; }));
     EXPECT_NE(std::string::npos, store->LastError().find("line 4: ")) << store->LastError();
     EXPECT_EQ(damaged, m_folder.Read("machine.reg"));
@@ -172,12 +178,7 @@ TEST_F(FileRegistryStoreTest, HandEditsAfterTheStoresOwnWriteAreSeenByItsNextWri
 
     const std::string damaged = written + "\"B\"=oops\r\n";
     m_folder.Write("machine.reg", damaged);
-    bool ran = false;
-    EXPECT_EQ(ERROR_REGISTRY_CORRUPT, store->Write([&](RegistryTree&) {
-        ran = true;
-        return ERROR_SUCCESS;
-    }));
-    EXPECT_FALSE(ran);
+    ExpectWriteRefused(*store);
     EXPECT_EQ(damaged, m_folder.Read("machine.reg"));
 
     m_folder.Write("machine.reg", written);
