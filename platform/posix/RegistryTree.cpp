@@ -8,56 +8,11 @@ namespace posix {
 
 namespace {
 
-// FoldCase as a table, so that the comparisons below, which run for every key of a store being
-// loaded, cost a load per byte instead of a call. Built on first use: trees are made during
-// static initialisation too.
-struct FoldTable {
-    unsigned char map[256];
-    FoldTable()
-    {
-        for (int c = 0; c < 256; ++c)
-            map[c] = FoldCase(static_cast<unsigned char>(c));
-    }
-
-    // The order of CompareFolded.
-    int Compare(std::string_view a, std::string_view b) const
-    {
-        const std::size_t n = a.size() < b.size() ? a.size() : b.size();
-        for (std::size_t i = 0; i < n; ++i) {
-            const unsigned char x = map[static_cast<unsigned char>(a[i])];
-            const unsigned char y = map[static_cast<unsigned char>(b[i])];
-            if (x != y)
-                return x < y ? -1 : 1;
-        }
-        if (a.size() == b.size())
-            return 0;
-        return a.size() < b.size() ? -1 : 1;
-    }
-
-    bool Equals(std::string_view a, std::string_view b) const
-    {
-        if (a.size() != b.size())
-            return false;
-        for (std::size_t i = 0; i < a.size(); ++i)
-            if (a[i] != b[i]
-                && map[static_cast<unsigned char>(a[i])] != map[static_cast<unsigned char>(b[i])])
-                return false;
-        return true;
-    }
-};
-
-const FoldTable& Fold()
-{
-    static const FoldTable table;
-    return table;
-}
-
 auto LowerBound(const std::vector<std::unique_ptr<RegistryKey>>& keys, std::string_view name)
 {
-    const FoldTable& fold = Fold();
     return std::lower_bound(
-        keys.begin(), keys.end(), name, [&](const std::unique_ptr<RegistryKey>& key, std::string_view n) {
-            return fold.Compare(key->name, n) < 0;
+        keys.begin(), keys.end(), name, [](const std::unique_ptr<RegistryKey>& key, std::string_view n) {
+            return CompareFolded(key->name, n) < 0;
         });
 }
 
@@ -66,23 +21,22 @@ auto LowerBound(const std::vector<std::unique_ptr<RegistryKey>>& keys, std::stri
 RegistryKey* RegistryKey::FindSubKey(std::string_view childName) const
 {
     auto it = LowerBound(subkeys, childName);
-    if (it != subkeys.end() && Fold().Equals((*it)->name, childName))
+    if (it != subkeys.end() && EqualsFolded((*it)->name, childName))
         return it->get();
     return nullptr;
 }
 
 RegistryKey& RegistryKey::AddSubKey(std::string_view childName, bool* created)
 {
-    const FoldTable& fold = Fold();
     // A .reg file lists keys in order, so loading one adds each key after its last sibling: look
     // there before searching.
     auto it = subkeys.cend();
-    const int order = subkeys.empty() ? -1 : fold.Compare(subkeys.back()->name, childName);
+    const int order = subkeys.empty() ? -1 : CompareFolded(subkeys.back()->name, childName);
     if (order == 0)
         --it;
     else if (order > 0)
         it = LowerBound(subkeys, childName);
-    const bool exists = it != subkeys.cend() && fold.Equals((*it)->name, childName);
+    const bool exists = it != subkeys.cend() && EqualsFolded((*it)->name, childName);
     if (created)
         *created = !exists;
     if (exists)
@@ -95,7 +49,7 @@ RegistryKey& RegistryKey::AddSubKey(std::string_view childName, bool* created)
 bool RegistryKey::RemoveSubKey(std::string_view childName)
 {
     auto it = LowerBound(subkeys, childName);
-    if (it == subkeys.end() || !Fold().Equals((*it)->name, childName))
+    if (it == subkeys.end() || !EqualsFolded((*it)->name, childName))
         return false;
     subkeys.erase(it);
     return true;
@@ -103,18 +57,16 @@ bool RegistryKey::RemoveSubKey(std::string_view childName)
 
 const RegistryValue* RegistryKey::FindValue(std::string_view valueName) const
 {
-    const FoldTable& fold = Fold();
     for (const RegistryValue& value : values)
-        if (fold.Equals(value.name, valueName))
+        if (EqualsFolded(value.name, valueName))
             return &value;
     return nullptr;
 }
 
 void RegistryKey::SetValue(std::string_view valueName, DWORD type, std::string data)
 {
-    const FoldTable& fold = Fold();
     for (RegistryValue& value : values) {
-        if (fold.Equals(value.name, valueName)) {
+        if (EqualsFolded(value.name, valueName)) {
             // Windows keeps the name's first spelling when a value is replaced.
             value.type = type;
             value.data = std::move(data);
@@ -126,9 +78,8 @@ void RegistryKey::SetValue(std::string_view valueName, DWORD type, std::string d
 
 bool RegistryKey::RemoveValue(std::string_view valueName)
 {
-    const FoldTable& fold = Fold();
     auto it = std::find_if(values.begin(), values.end(),
-        [&](const RegistryValue& value) { return fold.Equals(value.name, valueName); });
+        [&](const RegistryValue& value) { return EqualsFolded(value.name, valueName); });
     if (it == values.end())
         return false;
     values.erase(it);
