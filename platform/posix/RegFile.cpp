@@ -105,7 +105,7 @@ private:
         const bool remove = !line.empty() && line.front() == '-';
         if (remove)
             line.remove_prefix(1);
-        SplitNames(line);
+        RegistryTree::SplitKeyNames(line, m_names);
         if (m_names.empty() || m_open.empty() || m_open.front().first != m_names.front()) {
             m_open.clear();
             RegistryKey* root
@@ -123,21 +123,6 @@ private:
         }
         m_inSection = true;
         return true;
-    }
-
-    // The names of a key path, as RegistryTree::SplitKeyPath makes them, without copying them.
-    void SplitNames(std::string_view path)
-    {
-        m_names.clear();
-        std::size_t start = 0;
-        while (start <= path.size()) {
-            std::size_t end = path.find('\\', start);
-            if (end == std::string_view::npos)
-                end = path.size();
-            if (end > start)
-                m_names.push_back(path.substr(start, end - start));
-            start = end + 1;
-        }
     }
 
     // The key that m_names leads to, made with any missing parents. A file lists parents before

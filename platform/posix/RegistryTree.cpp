@@ -133,17 +133,23 @@ bool RegistryTree::Remove(const KeyPath& path)
 
 std::vector<std::string> RegistryTree::SplitKeyPath(std::string_view subKey)
 {
-    std::vector<std::string> names;
+    std::vector<std::string_view> names;
+    SplitKeyNames(subKey, names);
+    return { names.begin(), names.end() };
+}
+
+void RegistryTree::SplitKeyNames(std::string_view subKey, std::vector<std::string_view>& names)
+{
+    names.clear();
     std::size_t start = 0;
     while (start <= subKey.size()) {
         std::size_t end = subKey.find('\\', start);
         if (end == std::string_view::npos)
             end = subKey.size();
         if (end > start)
-            names.emplace_back(subKey.substr(start, end - start));
+            names.push_back(subKey.substr(start, end - start));
         start = end + 1;
     }
-    return names;
 }
 
 std::string_view PredefinedRootName(HKEY key)

@@ -50,6 +50,8 @@ public:
 
     // Splits "SOFTWARE\\Allaire\\..." into names; empty names (doubled or trailing separators) are dropped.
     static std::vector<std::string> SplitKeyPath(std::string_view subKey);
+    // The same names as views into subKey, in names (cleared first), for callers that split many.
+    static void SplitKeyNames(std::string_view subKey, std::vector<std::string_view>& names);
 
     const RegistryKey& Top() const { return m_top; }
 
