@@ -1,6 +1,7 @@
 #include "platform/posix/TerminalHost.h"
 
 #include "platform/posix/TerminalDialogs.h"
+#include "platform/posix/TerminalKeys.h"
 
 #include <curses.h>
 
@@ -10,18 +11,7 @@ namespace posix {
 
 namespace {
 
-constexpr int kEscape = 27, kTab = '\t', kClearLine = 21; // Ctrl-U
 constexpr int kTurnsWithoutInput = 3; // then a page that will not close is ended
-
-bool IsEnter(int key)
-{
-    return key == '\r' || key == '\n' || key == KEY_ENTER;
-}
-
-bool IsBackspace(int key)
-{
-    return key == KEY_BACKSPACE || key == 127 || key == 8;
-}
 
 void Command(HWND dialog, int id)
 {
@@ -93,13 +83,13 @@ void TerminalHost::ActOnKey(HWND dialog, PageState& state, int key)
     switch (key) {
     case KEY_RESIZE:
         return; // the next turn draws the page for the new size
-    case kTab:
+    case kTabKey:
         (void)MoveFocus(*page, state, 1);
         return;
     case KEY_BTAB:
         (void)MoveFocus(*page, state, -1);
         return;
-    case kEscape:
+    case kEscapeKey:
         // The dialog manager makes Esc control 2's command, whether or not the page has that button.
         Command(dialog, IDCANCEL);
         return;
@@ -137,7 +127,7 @@ void TerminalHost::ActOnKey(HWND dialog, PageState& state, int key)
             return;
         }
     }
-    if (IsEnter(key)) {
+    if (IsEnterKey(key)) {
         // A disabled default button ignores Enter; a page without one hears IDOK.
         if (HWND button = DefaultButton(*page, state.focus))
             (void)ClickButton(button);
@@ -197,26 +187,9 @@ bool TerminalHost::ActOnEdit(Window& edit, EditView& view, int key)
     }
 
     std::string text = edit.text;
-    std::size_t cursor = std::min(view.cursor, text.size());
-    const bool writable = !(edit.style & ES_READONLY);
-    if (key == KEY_LEFT)
-        cursor -= cursor > 0 ? 1 : 0;
-    else if (key == KEY_RIGHT)
-        cursor += cursor < text.size() ? 1 : 0;
-    else if (key == KEY_HOME)
-        cursor = 0;
-    else if (key == KEY_END)
-        cursor = text.size();
-    else if (writable && IsBackspace(key) && cursor > 0)
-        text.erase(--cursor, 1);
-    else if (writable && key == KEY_DC && cursor < text.size())
-        text.erase(cursor, 1);
-    else if (writable && key == kClearLine)
-        text.clear(), cursor = 0;
-    else if (writable && key >= 0x20 && key < 0x7F)
-        text.insert(cursor++, 1, static_cast<char>(key));
-    else
-        return IsBackspace(key) || key == KEY_DC; // nothing to take away: still the box's key
+    std::size_t cursor = view.cursor;
+    if (!EditLine(text, cursor, key, !(edit.style & ES_READONLY)))
+        return false;
     view.cursor = cursor;
     if (text != edit.text)
         SetText(edit, text);

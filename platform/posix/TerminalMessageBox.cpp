@@ -1,6 +1,7 @@
 // Message boxes and the system menu on the terminal.
 #include "platform/posix/CaseFold.h"
 #include "platform/posix/TerminalDialogs.h"
+#include "platform/posix/TerminalKeys.h"
 
 #include <curses.h>
 
@@ -9,8 +10,6 @@
 namespace posix {
 
 namespace {
-
-constexpr int kEnter = '\r', kEscape = 27, kTab = '\t';
 
 struct Buttons {
     std::vector<std::pair<int, std::string>> list;
@@ -50,11 +49,6 @@ std::string IconMark(UINT style)
     default:
         return {};
     }
-}
-
-bool IsEnter(int key)
-{
-    return key == kEnter || key == '\n' || key == KEY_ENTER;
 }
 
 // A box of the given inside size, centred, cleared and framed.
@@ -108,11 +102,11 @@ int RunMessageBox(TerminalScreen& screen, const DrawBehind& drawBehind, const st
         const int count = static_cast<int>(buttons.list.size());
         if (key < 0)
             return buttons.escape ? buttons.escape : buttons.list.back().first;
-        if (IsEnter(key) || key == ' ')
+        if (IsEnterKey(key) || key == ' ')
             return buttons.list[focus].first;
-        if ((key == kEscape || key == KEY_F(10)) && buttons.escape)
+        if ((key == kEscapeKey || key == KEY_F(10)) && buttons.escape)
             return buttons.escape;
-        if (key == kTab || key == KEY_RIGHT || key == KEY_DOWN)
+        if (key == kTabKey || key == KEY_RIGHT || key == KEY_DOWN)
             focus = (focus + 1) % count;
         else if (key == KEY_BTAB || key == KEY_LEFT || key == KEY_UP)
             focus = (focus + count - 1) % count;
@@ -157,11 +151,11 @@ std::optional<UINT_PTR> RunMenu(TerminalScreen& screen, const DrawBehind& drawBe
         screen.Show();
 
         const int key = screen.ReadKey();
-        if (key < 0 || key == kEscape || key == KEY_F(2))
+        if (key < 0 || key == kEscapeKey || key == KEY_F(2))
             return std::nullopt;
-        if (IsEnter(key) || key == ' ')
+        if (IsEnterKey(key) || key == ' ')
             return entries[choices[current]].first;
-        if (key == KEY_DOWN || key == kTab)
+        if (key == KEY_DOWN || key == kTabKey)
             current = (current + 1) % choices.size();
         else if (key == KEY_UP || key == KEY_BTAB)
             current = (current + choices.size() - 1) % choices.size();

@@ -2,6 +2,7 @@
 // Tab completing names as a shell does.
 #include "platform/posix/CaseFold.h"
 #include "platform/posix/TerminalDialogs.h"
+#include "platform/posix/TerminalKeys.h"
 
 #include <curses.h>
 
@@ -11,8 +12,6 @@
 namespace posix {
 
 namespace {
-
-constexpr int kEscape = 27, kTab = '\t', kClearLine = 21; // Ctrl-U
 
 bool StartsWithFolded(std::string_view text, std::string_view prefix)
 {
@@ -151,10 +150,10 @@ std::optional<std::string> RunPathPrompt(TerminalScreen& screen, const DrawBehin
         screen.Show();
 
         const int key = screen.ReadKey();
-        if (key < 0 || key == kEscape || key == KEY_F(10))
+        if (key < 0 || key == kEscapeKey || key == KEY_F(10))
             return std::nullopt;
         note.clear();
-        if (key == '\r' || key == '\n' || key == KEY_ENTER) {
+        if (IsEnterKey(key)) {
             if (text.empty()) {
                 note = "Type a path first.";
                 continue;
@@ -173,7 +172,7 @@ std::optional<std::string> RunPathPrompt(TerminalScreen& screen, const DrawBehin
                 return path;
             continue;
         }
-        if (key == kTab) {
+        if (key == kTabKey) {
             Completion completion = CompletePath(text, kind);
             if (completion.names.empty())
                 note = "No " + what + " here has a name that starts so.";
@@ -183,22 +182,7 @@ std::optional<std::string> RunPathPrompt(TerminalScreen& screen, const DrawBehin
             continue;
         }
         names.clear();
-        if (key == KEY_LEFT && cursor > 0)
-            --cursor;
-        else if (key == KEY_RIGHT && cursor < text.size())
-            ++cursor;
-        else if (key == KEY_HOME)
-            cursor = 0;
-        else if (key == KEY_END)
-            cursor = text.size();
-        else if ((key == KEY_BACKSPACE || key == 127 || key == 8) && cursor > 0)
-            text.erase(--cursor, 1);
-        else if (key == KEY_DC && cursor < text.size())
-            text.erase(cursor, 1);
-        else if (key == kClearLine)
-            text.clear(), cursor = 0;
-        else if (key >= 0x20 && key < 0x7F)
-            text.insert(cursor++, 1, static_cast<char>(key));
+        (void)EditLine(text, cursor, key, true);
     }
 }
 
