@@ -26,38 +26,42 @@ DialogHost* SetDialogHost(DialogHost* host)
     return previous;
 }
 
+namespace {
+
+// What a page and a control take alike from their templates.
+template<class Template> Window FromTemplate(const Template& source, HWND parent, std::string_view className)
+{
+    Window window;
+    window.parent = parent;
+    window.className = std::string(className);
+    window.kind = KindOfClass(window.className);
+    window.style = source.style;
+    window.exStyle = source.exStyle;
+    window.x = source.x;
+    window.y = source.y;
+    window.cx = source.cx;
+    window.cy = source.cy;
+    return window;
+}
+
+} // namespace
+
 HWND CreateDialogWindows(const DialogTemplate& page, HWND parent)
 {
-    Window dialog;
-    dialog.parent = parent;
+    Window dialog = FromTemplate(page, parent, "#32770");
     dialog.kind = ControlKind::Dialog;
-    dialog.className = "#32770";
     dialog.text = std::string(page.caption);
     // The page is created hidden and shown once initialised, as DialogBox does.
-    dialog.style = page.style & ~WS_VISIBLE;
-    dialog.exStyle = page.exStyle;
-    dialog.x = page.x;
-    dialog.y = page.y;
-    dialog.cx = page.cx;
-    dialog.cy = page.cy;
+    dialog.style &= ~WS_VISIBLE;
     dialog.templateId = page.id;
     const HWND handle = CreateWindowEntry(std::move(dialog));
 
     for (int i = 0; i < page.controlCount; ++i) {
         const ControlTemplate& control = page.controls[i];
-        Window child;
-        child.parent = handle;
-        child.className = std::string(control.className);
-        child.kind = KindOfClass(child.className);
+        Window child = FromTemplate(control, handle, control.className);
         child.id = control.id;
         child.text = std::string(control.text);
         child.imageId = control.imageId;
-        child.style = control.style;
-        child.exStyle = control.exStyle;
-        child.x = control.x;
-        child.y = control.y;
-        child.cx = control.cx;
-        child.cy = control.cy;
         (void)CreateWindowEntry(std::move(child));
     }
     return handle;
