@@ -994,8 +994,9 @@ std::string hex(std::uint32_t value)
     return buffer;
 }
 
-// A C++ literal of the bytes, octal escapes for everything not plainly printable.
-std::string cppLiteral(std::string_view bytes)
+// The bytes in double quotes, \" and \\ escaped, and escapeFormat (one byte's escape) for
+// everything not plainly printable.
+std::string quoted(std::string_view bytes, const char* escapeFormat)
 {
     std::string out = "\"";
     for (const char c : bytes) {
@@ -1007,11 +1008,17 @@ std::string cppLiteral(std::string_view bytes)
             out += c;
         } else {
             char escape[8];
-            std::snprintf(escape, sizeof escape, "\\%03o", byte);
+            std::snprintf(escape, sizeof escape, escapeFormat, byte);
             out += escape;
         }
     }
     return out + "\"";
+}
+
+// A C++ literal of the bytes: octal escapes, which no following digit can extend.
+std::string cppLiteral(std::string_view bytes)
+{
+    return quoted(bytes, "\\%03o");
 }
 
 void writeTables(const Resources& resources, std::ostream& out, const std::string& source)
@@ -1067,21 +1074,7 @@ void writeTables(const Resources& resources, std::ostream& out, const std::strin
 // a control, one a string; texts quoted with \" \\ and \xHH for bytes outside printable ASCII.
 std::string dumpText(std::string_view bytes)
 {
-    std::string out = "\"";
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte == '"' || byte == '\\') {
-            out += '\\';
-            out += c;
-        } else if (byte >= 0x20 && byte < 0x7F) {
-            out += c;
-        } else {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\x%02X", byte);
-            out += escape;
-        }
-    }
-    return out + "\"";
+    return quoted(bytes, "\\x%02X");
 }
 
 std::string upper(std::string text)
