@@ -163,8 +163,16 @@ protected:
         SeedKey(HKEY_LOCAL_MACHINE, kJvmKey);
     }
 
+    // A runtime library outside the package, for the open-file dialog to give.
+    std::string LibraryElsewhere()
+    {
+        elsewhere.Write("jre\\bin\\client\\jvm.dll", "library");
+        return elsewhere.Path("jre\\bin\\client\\jvm.dll");
+    }
+
     TempFolder package;
     CurrentDirectoryScope inPackage { package.Host() };
+    TempFolder elsewhere;
 };
 
 // Byte order and the list's order differ for these.
@@ -203,9 +211,7 @@ TEST_F(JvmPage, ListsTheRuntimesSortedWithoutCaseAndProposesTheFirst)
 TEST_F(JvmPage, ThePathIsTheLastRowChosenOrFileBrowsed)
 {
     SeedThreeRuntimes();
-    const TempFolder elsewhere;
-    elsewhere.Write("jre\\bin\\client\\jvm.dll", "library");
-    const std::string browsed = elsewhere.Path("jre\\bin\\client\\jvm.dll");
+    const std::string browsed = LibraryElsewhere();
 
     ScriptedHost host;
     host.AnswerOpenFile(browsed);
@@ -237,9 +243,7 @@ TEST_F(JvmPage, ThePathIsTheLastRowChosenOrFileBrowsed)
 TEST_F(JvmPage, BrowsingElsewhereLeavesTheCurrentDirectoryInThePackage)
 {
     SeedThreeRuntimes();
-    const TempFolder elsewhere;
-    elsewhere.Write("jre\\bin\\client\\jvm.dll", "library");
-    const std::string browsed = elsewhere.Path("jre\\bin\\client\\jvm.dll");
+    const std::string browsed = LibraryElsewhere();
 
     ScriptedHost host;
     host.AnswerOpenFile(browsed);
