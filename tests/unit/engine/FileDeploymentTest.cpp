@@ -1,5 +1,6 @@
 #include "engine/FileDeployment.h"
 
+#include "EngineTestHelpers.h"
 #include "tests/support/MessageRecorder.h"
 #include "tests/support/TempFolder.h"
 
@@ -37,24 +38,6 @@ void ExpectMessages(const MessageRecorder& recorder, const ExpectedMessages& exp
         EXPECT_EQ(shown[i].style, expected[i].second) << shown[i].text;
         EXPECT_EQ(shown[i].caption, kTitle) << shown[i].text;
     }
-}
-
-// Every entry below root, folders marked with a trailing '/'.
-std::set<std::string> TreeOf(const fs::path& root)
-{
-    std::set<std::string> entries;
-    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root))
-        entries.insert(fs::relative(entry.path(), root).generic_string() + (entry.is_directory() ? "/" : ""));
-    return entries;
-}
-
-ConfigOption CopyOption(const std::string& source, const std::string& dest)
-{
-    ConfigOption option;
-    option.setType("Copy");
-    option.setSource(source);
-    option.setDest(dest);
-    return option;
 }
 
 // A package tree with the kinds of entry a copy must handle.

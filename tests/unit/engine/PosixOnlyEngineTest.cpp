@@ -3,6 +3,7 @@
 #include "engine/FileDeployment.h"
 #include "engine/InstallEngine.h"
 
+#include "EngineTestHelpers.h"
 #include "platform/posix/RegistryStore.h"
 #include "tests/support/MessageRecorder.h"
 #include "tests/support/RegistryHelpers.h"
@@ -22,26 +23,6 @@ const std::string kTitle = "test_engine_posix";
 const std::string kCustomTags = R"(SOFTWARE\Allaire\ColdFusion\CurrentVersion\CustomTags)";
 const std::string kOdbc = R"(SOFTWARE\ODBC\ODBC.INI)";
 const std::string kServerDataSources = R"(SOFTWARE\Allaire\ColdFusion\CurrentVersion\DataSources)";
-
-// Every entry below root, folders marked with a trailing '/', links with a trailing '@'.
-std::set<std::string> TreeOf(const fs::path& root)
-{
-    std::set<std::string> entries;
-    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
-        const std::string name = fs::relative(entry.path(), root).generic_string();
-        entries.insert(name + (entry.is_symlink() ? "@" : entry.is_directory() ? "/" : ""));
-    }
-    return entries;
-}
-
-ConfigOption CopyOption(const std::string& source, const std::string& dest)
-{
-    ConfigOption option;
-    option.setType("Copy");
-    option.setSource(source);
-    option.setDest(dest);
-    return option;
-}
 
 } // namespace
 
