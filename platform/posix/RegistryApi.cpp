@@ -106,15 +106,21 @@ LONG CopyData(const posix::RegistryValue& value, LPDWORD type, LPBYTE data, LPDW
     return result;
 }
 
+// The key behind an open handle, when the handle has the required access.
+LONG OpenWithAccess(HKEY key, REGSAM required, OpenKey& open)
+{
+    if (!Lookup(key, open))
+        return ERROR_INVALID_HANDLE;
+    return open.access & required ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+}
+
 // Runs action on the key behind an open handle that has the required access; a key deleted under
 // the handle reports ERROR_KEY_DELETED.
 template<class Action> LONG ReadKey(HKEY key, REGSAM required, Action action)
 {
     OpenKey open;
-    if (!Lookup(key, open))
-        return ERROR_INVALID_HANDLE;
-    if (!(open.access & required))
-        return ERROR_ACCESS_DENIED;
+    if (const LONG result = OpenWithAccess(key, required, open); result != ERROR_SUCCESS)
+        return result;
     return ActiveRegistryStore().Read([&](const RegistryTree& tree) -> LONG {
         const RegistryKey* found = tree.Find(open.path);
         return found ? action(*found) : ERROR_KEY_DELETED;
@@ -125,10 +131,8 @@ template<class Action> LONG ReadKey(HKEY key, REGSAM required, Action action)
 template<class Change> LONG ChangeKey(HKEY key, REGSAM required, Change change)
 {
     OpenKey open;
-    if (!Lookup(key, open))
-        return ERROR_INVALID_HANDLE;
-    if (!(open.access & required))
-        return ERROR_ACCESS_DENIED;
+    if (const LONG result = OpenWithAccess(key, required, open); result != ERROR_SUCCESS)
+        return result;
     return ActiveRegistryStore().Write([&](RegistryTree& tree) -> LONG {
         RegistryKey* found = tree.Find(open.path);
         return found ? change(*found) : ERROR_KEY_DELETED;
