@@ -50,6 +50,21 @@ BOOL CALLBACK FindTopLevel(HWND window, LPARAM parameter)
     return TRUE;
 }
 
+// Polls for the program's top-level window the search describes, up to the timeout; once found
+// it is given a moment to finish painting before anyone looks at it.
+HWND WaitForWindow(Search search)
+{
+    for (DWORD waited = 0; waited < kTimeoutMs; waited += kPollMs) {
+        EnumWindows(FindTopLevel, reinterpret_cast<LPARAM>(&search));
+        if (search.found) {
+            Sleep(300);
+            return search.found;
+        }
+        Sleep(kPollMs);
+    }
+    return nullptr;
+}
+
 std::string WindowText(HWND window)
 {
     if (!window)
@@ -98,15 +113,9 @@ bool Driver::Ended(DWORD waitMs)
 
 HWND Driver::WaitForPage(int id, const char* name)
 {
-    for (DWORD waited = 0; waited < kTimeoutMs; waited += kPollMs) {
-        Search search { m_process.dwProcessId, id, false, nullptr };
-        EnumWindows(FindTopLevel, reinterpret_cast<LPARAM>(&search));
-        if (search.found) {
-            Sleep(300); // let it finish painting before a picture is taken
-            Screenshot(name);
-            return search.found;
-        }
-        Sleep(kPollMs);
+    if (HWND page = WaitForWindow({ m_process.dwProcessId, id, false, nullptr })) {
+        Screenshot(name);
+        return page;
     }
     Fail(std::string("the page '") + name + "' did not appear");
     Screenshot(std::string(name) + "-missing");
@@ -115,15 +124,9 @@ HWND Driver::WaitForPage(int id, const char* name)
 
 HWND Driver::WaitForCaption(const std::string& caption, const char* name)
 {
-    for (DWORD waited = 0; waited < kTimeoutMs; waited += kPollMs) {
-        Search search { m_process.dwProcessId, 0, false, nullptr, caption.c_str() };
-        EnumWindows(FindTopLevel, reinterpret_cast<LPARAM>(&search));
-        if (search.found) {
-            Sleep(300); // let it finish painting before a picture is taken
-            Screenshot(name);
-            return search.found;
-        }
-        Sleep(kPollMs);
+    if (HWND window = WaitForWindow({ m_process.dwProcessId, 0, false, nullptr, caption.c_str() })) {
+        Screenshot(name);
+        return window;
     }
     Fail("no window '" + caption + "' appeared");
     return nullptr;
@@ -131,16 +134,10 @@ HWND Driver::WaitForCaption(const std::string& caption, const char* name)
 
 HWND Driver::WaitForMessageBox(std::string& text, std::string& caption)
 {
-    for (DWORD waited = 0; waited < kTimeoutMs; waited += kPollMs) {
-        Search search { m_process.dwProcessId, 0, true, nullptr };
-        EnumWindows(FindTopLevel, reinterpret_cast<LPARAM>(&search));
-        if (search.found) {
-            Sleep(300); // let it finish painting before a picture is taken
-            text = WindowText(GetDlgItem(search.found, 0xFFFF));
-            caption = WindowText(search.found);
-            return search.found;
-        }
-        Sleep(kPollMs);
+    if (HWND box = WaitForWindow({ m_process.dwProcessId, 0, true, nullptr })) {
+        text = WindowText(GetDlgItem(box, 0xFFFF));
+        caption = WindowText(box);
+        return box;
     }
     Fail("no message box appeared");
     return nullptr;
