@@ -1,7 +1,7 @@
 // Copying a package tree: CopyFolderTree against `cp -r` of the same tree, both into fresh folders
 // in the same run, so the ratio holds whatever the machine's disk and cache.
 #include "engine/FileDeployment.h"
-#include "platform/posix/DriveMap.h"
+#include "platform/posix/files/DriveMap.h"
 
 #include <benchmark/benchmark.h>
 

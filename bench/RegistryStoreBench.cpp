@@ -2,8 +2,8 @@
 // stores of 100, 1,000 and 10,000 keys; the time should grow about linearly with the store.
 // BM_DurableWrite is a process writing alone, which need not reload the file it wrote itself;
 // BM_DurableWriteAfterAnotherWriter alternates two stores, so that every write reloads.
-#include "platform/posix/FileRegistryStore.h"
-#include "platform/posix/RegFile.h"
+#include "platform/posix/registry/FileRegistryStore.h"
+#include "platform/posix/registry/RegFile.h"
 #include "platform/UniqueHandle.h"
 
 #include <benchmark/benchmark.h>

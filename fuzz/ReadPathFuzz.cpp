@@ -1,7 +1,7 @@
 // Arbitrary bytes as a registry reference: the root name, key path and value name are cut out of
 // it by position, and every way of cutting must read in bounds. A seeded machine lets the fuzzer
 // find references that really resolve.
-#include "platform/posix/RegistryStore.h"
+#include "platform/posix/registry/RegistryStore.h"
 #include "registry/RegistryAccess.h"
 
 #include <cstddef>

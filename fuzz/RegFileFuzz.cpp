@@ -1,6 +1,6 @@
 // Arbitrary bytes as a .reg file: the reader must refuse or accept without crashing, and whatever
 // it accepts must write out and read back as the same tree.
-#include "platform/posix/RegFile.h"
+#include "platform/posix/registry/RegFile.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,8 +1,8 @@
 // The program's entry point on POSIX: the wizard in a terminal, on the machine that
 // TARNWICK_REGISTRY (the registry's .reg file) and TARNWICK_DRIVES (drive letters) describe.
 #include "platform/CWinApp.h"
-#include "platform/posix/FileRegistryStore.h"
-#include "platform/posix/TerminalHost.h"
+#include "platform/posix/registry/FileRegistryStore.h"
+#include "platform/posix/terminal/TerminalHost.h"
 
 #include <cstdio>
 #include <cstdlib>

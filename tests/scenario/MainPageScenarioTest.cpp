@@ -1,6 +1,6 @@
 #include "ScenarioFixture.h"
 
-#include "platform/posix/WindowTable.h"
+#include "platform/posix/windows/WindowTable.h"
 
 #include <filesystem>
 

@@ -1,6 +1,6 @@
 #include "ScriptedHost.h"
 
-#include "platform/posix/WindowTable.h"
+#include "platform/posix/windows/WindowTable.h"
 
 #include <gtest/gtest.h>
 

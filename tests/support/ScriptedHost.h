@@ -7,7 +7,7 @@
 
 #include "MessageRecorder.h"
 
-#include "platform/posix/DialogHost.h"
+#include "platform/posix/windows/DialogHost.h"
 
 #include <deque>
 #include <functional>

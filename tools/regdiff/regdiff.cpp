@@ -8,8 +8,8 @@
 // 2 when a file cannot be read or parsed.
 
 #include "platform/posix/CaseFold.h"
-#include "platform/posix/RegFile.h"
-#include "platform/posix/RegistryTree.h"
+#include "platform/posix/registry/RegFile.h"
+#include "platform/posix/registry/RegistryTree.h"
 
 #include <cerrno>
 #include <cstdio>

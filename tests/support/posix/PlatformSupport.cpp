@@ -1,8 +1,8 @@
 #include "../RegistryHelpers.h"
 #include "../TempFolder.h"
 
-#include "platform/posix/DriveMap.h"
-#include "platform/posix/RegistryStore.h"
+#include "platform/posix/files/DriveMap.h"
+#include "platform/posix/registry/RegistryStore.h"
 
 std::string ProductPathOf(const std::filesystem::path& host)
 {

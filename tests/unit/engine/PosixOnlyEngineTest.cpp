@@ -4,7 +4,7 @@
 #include "engine/InstallEngine.h"
 
 #include "EngineTestHelpers.h"
-#include "platform/posix/RegistryStore.h"
+#include "platform/posix/registry/RegistryStore.h"
 #include "tests/support/MessageRecorder.h"
 #include "tests/support/RegistryHelpers.h"
 #include "tests/support/TempFolder.h"

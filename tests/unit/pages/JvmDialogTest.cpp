@@ -1,7 +1,7 @@
 #include "pages/JvmDialog.h"
 
 #include "platform/CurrentDirectory.h"
-#include "platform/posix/RegistryStore.h"
+#include "platform/posix/registry/RegistryStore.h"
 #include "tests/support/RegistryHelpers.h"
 #include "tests/support/ScriptedHost.h"
 #include "tests/support/TempFolder.h"

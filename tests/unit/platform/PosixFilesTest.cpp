@@ -2,7 +2,7 @@
 
 #include "platform/CFileFind.h"
 #include "platform/MessageService.h"
-#include "platform/posix/DriveMap.h"
+#include "platform/posix/files/DriveMap.h"
 
 #include <gtest/gtest.h>
 

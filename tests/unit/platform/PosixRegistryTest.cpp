@@ -1,6 +1,6 @@
 #include "RegistryHelpers.h"
 
-#include "platform/posix/RegistryStore.h"
+#include "platform/posix/registry/RegistryStore.h"
 #include "platform/UniqueHandle.h"
 
 namespace {

@@ -2,7 +2,7 @@
 #include "RegStoreTestHelpers.h"
 #include "TempFolder.h"
 
-#include "platform/posix/FileRegistryStore.h"
+#include "platform/posix/registry/FileRegistryStore.h"
 
 #include <atomic>
 #include <chrono>

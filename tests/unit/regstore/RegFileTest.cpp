@@ -1,6 +1,6 @@
 #include "RegStoreTestHelpers.h"
 
-#include "platform/posix/RegFile.h"
+#include "platform/posix/registry/RegFile.h"
 
 #include <fstream>
 #include <sstream>

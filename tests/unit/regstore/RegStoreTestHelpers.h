@@ -1,7 +1,7 @@
 // Building and comparing registry trees in the .reg file and store tests.
 #pragma once
 
-#include "platform/posix/RegFile.h"
+#include "platform/posix/registry/RegFile.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "TempFolder.h"
 
 #include "platform/DialogTemplate.h"
-#include "platform/posix/TerminalDialogs.h"
-#include "platform/posix/TerminalLayout.h"
+#include "platform/posix/terminal/TerminalDialogs.h"
+#include "platform/posix/terminal/TerminalLayout.h"
 #include "res/resource.h"
 
 #include <gtest/gtest.h>
