@@ -282,8 +282,11 @@ void InstallTheSample(Driver& driver)
             { "LoginTimeout", "30" }, { "MaintainConnect", "1" }, { "MaxConnections", "" },
             { "Password", "" }, { "TextBufferSize", "65000" }, { "UserID", "" } });
     const std::string expectedClassPath = classPath
-        + (classPath.empty() || classPath.back() != ';' ? ";" : "") + tagFolder + "\\cfx_sample.jar";
+        + (classPath.empty() || classPath.back() != ';' ? ";" : "") + tagFolder + "\\Sample\\cfx_sample.jar";
     CHECK_EQ(driver, expectedClassPath, ReadValue(jvmKey, "JavaClassPath"));
+    // The class path names the archive that option 1 copied.
+    CHECK_EQ(driver, true,
+        GetFileAttributesA((tagFolder + "\\Sample\\cfx_sample.jar").c_str()) != INVALID_FILE_ATTRIBUTES);
     CHECK_EQ(driver, true, ReadValue(jvmKey, "JVMPath").find("jvm.dll") != std::string::npos);
     CHECK_EQ(driver, 2, folders);
     CheckCopied(driver, "C:\\pkg\\CustomTags", tagFolder + "\\Sample");

@@ -163,10 +163,28 @@ case_install_sample() {
     diff -r "$work/package/examples" "$work/c/Inetpub/wwwroot/sample" >&2 || fail "the examples differ"
     local copied
     copied=$(find "$work/c" -type f | wc -l)
-    [[ $copied -eq 6 ]] || fail "$copied files on C:, expected the package's 6"
+    [[ $copied -eq 7 ]] || fail "$copied files on C:, expected the package's 7"
+    class_path_entries_exist
     # The commands are started without waiting for them.
     eventually 20 service_log_is $'net stop "Cold Fusion Application Server"\nnet start "Cold Fusion Application Server"' \
         || fail "service commands: $(cat "$work/service.log" 2>/dev/null)"
+}
+
+# Every class path entry that the install appended to the seed's names a file that is now on C:.
+class_path_entries_exist() {
+    local before installed entry host
+    before=$(grep -m1 '^"JavaClassPath"=' "$seed" | sed 's/^"JavaClassPath"="//; s/"\r\?$//')
+    installed=$(grep -m1 '^"JavaClassPath"=' "$work/registry.reg" | sed 's/^"JavaClassPath"="//; s/"\r\?$//')
+    [[ $installed == "$before"* && $installed != "$before" ]] || fail "the class path gained nothing: $installed"
+    IFS=';' read -ra added <<<"${installed#"$before"}"
+    for entry in "${added[@]}"; do
+        [[ -n $entry ]] || continue
+        entry=${entry//\\\\/\\} # .reg text doubles its backslashes
+        [[ $entry == [Cc]:\\* ]] || fail "class path entry $entry is not on C:"
+        host=$work/c/${entry:3}
+        host=${host//\\//}
+        [[ -f $host ]] || fail "class path entry $entry names no installed file"
+    done
 }
 
 case_cancel_on_main_page() {
