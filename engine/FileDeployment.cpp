@@ -2,6 +2,7 @@
 
 #include "engine/PathText.h"
 #include "platform/CFileFind.h"
+#include "platform/MachineChanges.h"
 #include "platform/MessageService.h"
 
 bool DeployFiles(const ConfigOption& option, const DirectoryTexts& directories)
@@ -25,15 +26,14 @@ bool EnsureDestinationFolder(std::string path)
     if (!path.empty() && (path.back() == '\\' || path.back() == '/'))
         path.pop_back();
 
-    CFileFind finder;
-    if (finder.FindFile(path.c_str()))
+    MachineChanges& machine = GetMachineChanges();
+    if (machine.Exists(path))
         return true;
-    finder.Close();
 
     const std::string question = "The folder " + path + " does not exist\nWould you like to create it?";
     if (AfxMessageBox(question.c_str(), MB_YESNO) != IDYES)
         return false;
-    if (CreateDirectoryA(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS)
+    if (machine.CreateFolder(path) || GetLastError() == ERROR_ALREADY_EXISTS)
         return true;
     AfxMessageBox(
         "Add Directory Failed!\nYou Cannot create sub directories off parent directories which do not exist.",
@@ -56,10 +56,10 @@ bool CopyFolderTree(std::string source, std::string destination)
         const std::string name = finder.GetFileName();
         if (finder.MatchesMask(FILE_ATTRIBUTE_DIRECTORY)) {
             // A folder that exists already is fine; one that cannot be made shows up as failed copies.
-            (void)CreateDirectoryA((destination + name).c_str(), nullptr);
+            (void)GetMachineChanges().CreateFolder(destination + name);
             if (!CopyFolderTree(source + name, destination + name))
                 allCopied = false;
-        } else if (!CopyFileA(finder.GetFilePath().c_str(), (destination + name).c_str(), FALSE)) {
+        } else if (!GetMachineChanges().CopyFile(finder.GetFilePath(), destination + name)) {
             allCopied = false;
         }
     }

@@ -1,20 +1,16 @@
 #include "pages/JvmDialog.h"
 
+#include "pages/JvmSettings.h"
 #include "pages/LicenseDialog.h"
 #include "platform/CFileDialog.h"
 #include "platform/MessageService.h"
-#include "registry/RegistryAccess.h"
 
 namespace {
 
-const char kJvmKey[] = "SOFTWARE\\Allaire\\ColdFusion\\CurrentVersion\\JVM";
-const char kJvmPathReference[]
-    = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Allaire\\ColdFusion\\CurrentVersion\\JVM\\JVMPath";
-const std::string kRuntimesKey = "SOFTWARE\\JavaSoft\\Java Runtime Environment";
 const char kDownloadSite[] = "http://java.sun.com/j2se/";
 
 // "Next >>" stores at most this much of the path box; a longer text is cut.
-constexpr int kPathBufferSize = 256;
+constexpr int kPathBufferSize = JvmSettings::kMaxPathLength + 1;
 
 } // namespace
 
@@ -26,25 +22,17 @@ END_MESSAGE_MAP()
 
 std::string JvmDialog::ConfiguredJvmPath()
 {
-    return RegistryAccess().ReadPath(kJvmPathReference);
+    return JvmSettings::ConfiguredJvmPath();
 }
 
 std::set<std::string> JvmDialog::FindRuntimeLibs()
 {
-    const RegistryAccess registry;
-    std::set<std::string> runtimes;
-    for (const std::string& version : registry.EnumSubKeys(HKEY_LOCAL_MACHINE, kRuntimesKey)) {
-        std::string library
-            = registry.ReadString(HKEY_LOCAL_MACHINE, kRuntimesKey + "\\" + version, "RuntimeLib");
-        if (!library.empty())
-            runtimes.insert(std::move(library));
-    }
-    return runtimes;
+    return JvmSettings::FindRuntimeLibs();
 }
 
 bool JvmDialog::SaveJvmPath(const std::string& path)
 {
-    return RegistryAccess().WriteString(HKEY_LOCAL_MACHINE, kJvmKey, "JVMPath", path);
+    return JvmSettings::SaveJvmPath(path);
 }
 
 void JvmDialog::DoDataExchange(CDataExchange* pDX)
@@ -115,8 +103,6 @@ void JvmDialog::OnOK()
 {
     char path[kPathBufferSize] = {};
     m_jvmPath.GetWindowTextA(path, kPathBufferSize);
-    if (path[0] != '\0' && !SaveJvmPath(path))
-        AfxMessageBox(
-            "You are not a System Administrator, or an Error Occurred\nJava Settings not set.", MB_OK);
+    JvmSettings::StoreJvmPath(path);
     CDialog::OnOK();
 }

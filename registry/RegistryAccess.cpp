@@ -1,5 +1,6 @@
 #include "registry/RegistryAccess.h"
 
+#include "platform/MachineChanges.h"
 #include "platform/UniqueHandle.h"
 
 #include <vector>
@@ -56,24 +57,14 @@ std::string RegistryAccess::ReadPath(const std::string& reference) const
 bool RegistryAccess::WriteString(
     HKEY root, const std::string& keyPath, const std::string& valueName, std::string data) const
 {
-    UniqueKey key;
-    if (RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_WRITE, key.put()) != ERROR_SUCCESS)
-        return false;
-    (void)RegSetValueExA(key.get(), valueName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-        static_cast<DWORD>(data.size() + 1));
-    return true;
+    // Whether the value itself was written is not examined: callers learn only that the key opened.
+    return GetMachineChanges().WriteString(root, keyPath, valueName, data).open == ERROR_SUCCESS;
 }
 
 bool RegistryAccess::CreateSubKey(
     HKEY root, const std::string& parentPath, const std::string& childName) const
 {
-    UniqueKey parent;
-    if (RegOpenKeyExA(root, parentPath.c_str(), 0, KEY_WRITE, parent.put()) != ERROR_SUCCESS)
-        return false;
-    UniqueKey child;
-    (void)RegCreateKeyExA(parent.get(), childName.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE,
-        nullptr, child.put(), nullptr);
-    return true;
+    return GetMachineChanges().CreateSubKey(root, parentPath, childName).open == ERROR_SUCCESS;
 }
 
 StringList RegistryAccess::EnumSubKeys(HKEY root, const std::string& keyPath) const

@@ -1,5 +1,6 @@
 // The one place that touches the registry. Stateless: every operation opens the keys it needs and
-// closes them before it returns. Nothing here shows a message or throws; reads that find nothing
+// closes them before it returns; the writes go through the machine's change service, which a front
+// end may watch or hold back. Nothing here shows a message or throws; reads that find nothing
 // give an empty text or list, writes say through their result whether the key could be opened.
 #pragma once
 

@@ -36,8 +36,6 @@ private:
         CEdit& edit, CButton& browse);
     void BrowseForDirectory(const std::string& title, CEdit& edit);
     DirectoryTexts CurrentDirectoryTexts() const;
-    void UpdateJavaClassPath();
-    void RestartServerService();
 
     CButton m_installButton;
     CProgressCtrl m_progress;

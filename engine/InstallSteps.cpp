@@ -1,0 +1,57 @@
+#include "engine/InstallSteps.h"
+
+#include "engine/InstallEngine.h"
+#include "engine/PathText.h"
+#include "platform/MachineChanges.h"
+#include "platform/MessageService.h"
+#include "registry/RegistryAccess.h"
+
+#include <algorithm>
+
+namespace {
+
+const char kJvmKey[] = "SOFTWARE\\Allaire\\ColdFusion\\CurrentVersion\\JVM";
+const char kServiceStop[] = "net stop \"Cold Fusion Application Server\"";
+const char kServiceStart[] = "net start \"Cold Fusion Application Server\"";
+constexpr DWORD kRestartPauseMs = 5000;
+
+} // namespace
+
+bool ApplyTickedOptions(const ConfigOptionList& options, const std::vector<bool>& ticked,
+    const DirectoryTexts& directories, const std::function<void()>& applied)
+{
+    const InstallEngine engine;
+    const std::size_t count = std::min(options.size(), ticked.size());
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!ticked[i])
+            continue;
+        if (!engine.ApplyOption(*options[i], directories)) {
+            AfxMessageBox("Setup has been aborted\nPlease Change your settings.", MB_OK);
+            return false;
+        }
+        if (applied)
+            applied();
+    }
+    return true;
+}
+
+void UpdateJavaClassPath(const std::string& classPath, const DirectoryTexts& directories)
+{
+    const RegistryAccess registry;
+    std::string current = registry.ReadString(HKEY_LOCAL_MACHINE, kJvmKey, "JavaClassPath");
+    if (current.empty() || current.back() != ';')
+        current += ';';
+    const std::string addition = ReplaceDirectoryPlaceholders(classPath, directories);
+    (void)registry.WriteString(HKEY_LOCAL_MACHINE, kJvmKey, "JavaClassPath", current + addition);
+}
+
+void RestartServerService()
+{
+    if (AfxMessageBox("You need to Restart ColdFusion.\nWould you like to do this now?", MB_YESNO) != IDYES)
+        return;
+    MachineChanges& machine = GetMachineChanges();
+    (void)machine.StartCommand(kServiceStop);
+    // The start follows the stop after a fixed pause, whether or not the service has stopped.
+    machine.Pause(kRestartPauseMs);
+    (void)machine.StartCommand(kServiceStart);
+}

@@ -1,0 +1,23 @@
+// What "Install >>" does with a package once the user has chosen, for every front end: the ticked
+// options in order, then the server's class path and the offer to restart the server.
+#pragma once
+
+#include "config/InstallConfig.h"
+#include "engine/DirectoryTexts.h"
+
+#include <functional>
+#include <vector>
+
+// Applies option i for every ticked[i], from the first, up to the shorter of the two lists. Stops
+// at the first option that fails, after telling the user that setup was aborted, and returns false;
+// what was applied before stays applied. applied runs after each option that succeeded.
+bool ApplyTickedOptions(const ConfigOptionList& options, const std::vector<bool>& ticked,
+    const DirectoryTexts& directories, const std::function<void()>& applied);
+
+// Appends the package's class path, directory texts substituted, to the server's "JavaClassPath",
+// after a ';' when the value does not end with one. Not written when the key cannot be opened.
+void UpdateJavaClassPath(const std::string& classPath, const DirectoryTexts& directories);
+
+// Asks whether to restart the server now and, on Yes, stops its service and starts it again after
+// a pause. Nothing is reported when a command cannot be started.
+void RestartServerService();

@@ -1,0 +1,91 @@
+#include "platform/MachineChanges.h"
+
+#include "platform/CFileFind.h"
+#include "platform/UniqueHandle.h"
+
+#include <vector>
+
+namespace {
+
+MachineChanges g_platformChanges;
+MachineChanges* g_changes = nullptr;
+
+} // namespace
+
+bool MachineChanges::Exists(const std::string& path)
+{
+    CFileFind finder;
+    return finder.FindFile(path.c_str()) != FALSE;
+}
+
+BOOL MachineChanges::CreateFolder(const std::string& path)
+{
+    return CreateDirectoryA(path.c_str(), nullptr);
+}
+
+BOOL MachineChanges::CopyFile(const std::string& from, const std::string& to)
+{
+    return CopyFileA(from.c_str(), to.c_str(), FALSE);
+}
+
+RegistryChange MachineChanges::WriteString(
+    HKEY root, const std::string& keyPath, const std::string& name, const std::string& data)
+{
+    RegistryChange result;
+    UniqueKey key;
+    result.open = RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_WRITE, key.put());
+    if (result.open != ERROR_SUCCESS)
+        return result;
+    result.change = RegSetValueExA(key.get(), name.c_str(), 0, REG_SZ,
+        reinterpret_cast<const BYTE*>(data.c_str()), static_cast<DWORD>(data.size() + 1));
+    return result;
+}
+
+RegistryChange MachineChanges::CreateSubKey(
+    HKEY root, const std::string& parentPath, const std::string& childName)
+{
+    RegistryChange result;
+    UniqueKey parent;
+    result.open = RegOpenKeyExA(root, parentPath.c_str(), 0, KEY_WRITE, parent.put());
+    if (result.open != ERROR_SUCCESS)
+        return result;
+    UniqueKey child;
+    DWORD disposition = 0;
+    result.change = RegCreateKeyExA(parent.get(), childName.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+        KEY_WRITE, nullptr, child.put(), &disposition);
+    result.created = result.change == ERROR_SUCCESS && disposition == REG_CREATED_NEW_KEY;
+    return result;
+}
+
+BOOL MachineChanges::StartCommand(const std::string& commandLine)
+{
+    STARTUPINFOA startup {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process {};
+    std::vector<char> command(commandLine.begin(), commandLine.end());
+    command.push_back('\0');
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+            &startup, &process))
+        return FALSE;
+    // Nothing waits for the command; its handles would only leak.
+    (void)CloseHandle(process.hProcess);
+    (void)CloseHandle(process.hThread);
+    return TRUE;
+}
+
+void MachineChanges::Pause(DWORD milliseconds)
+{
+    (void)SleepEx(milliseconds, FALSE);
+}
+
+MachineChanges& GetMachineChanges()
+{
+    return g_changes ? *g_changes : g_platformChanges;
+}
+
+MachineChanges* SetMachineChanges(MachineChanges* changes)
+{
+    MachineChanges* previous = g_changes;
+    g_changes = changes;
+    return previous;
+}

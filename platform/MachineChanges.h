@@ -1,0 +1,47 @@
+// Every change Tarnwick makes to the machine goes through the active MachineChanges: folders made,
+// files copied, registry keys created and values set, commands started. So do the questions whose
+// answer an earlier change of the same run can alter (does this folder exist yet?). The platform's
+// own carries each change out with its Win32 call; a front end can put its own in front, to log
+// every change as it is made or, for a dry run, to record it over an overlay instead of making it.
+#pragma once
+
+#include "platform/win32.h"
+
+#include <string>
+
+// The outcome of one registry change, with Win32's codes.
+struct RegistryChange {
+    LONG open = ERROR_SUCCESS; // opening the key (for a new key: its parent) for writing
+    LONG change = ERROR_SUCCESS; // the write itself; not tried, and left as is, when open failed
+    bool created = false; // CreateSubKey only: the key did not exist before
+};
+
+class MachineChanges {
+public:
+    virtual ~MachineChanges() = default;
+
+    // true when a file or folder of that name exists, as CFileFind::FindFile answers it.
+    virtual bool Exists(const std::string& path);
+    // CreateDirectoryA: TRUE, or FALSE with the last error set (ERROR_ALREADY_EXISTS among others).
+    virtual BOOL CreateFolder(const std::string& path);
+    // CopyFileA, replacing an existing file: TRUE, or FALSE with the last error set.
+    virtual BOOL CopyFile(const std::string& from, const std::string& to);
+    // Opens root\keyPath for writing (never creating it) and sets name to data as REG_SZ.
+    virtual RegistryChange WriteString(
+        HKEY root, const std::string& keyPath, const std::string& name, const std::string& data);
+    // Opens root\parentPath for writing and creates childName below it, or opens it when it exists.
+    virtual RegistryChange CreateSubKey(
+        HKEY root, const std::string& parentPath, const std::string& childName);
+    // Starts a command line as a process without a window and does not wait for it: TRUE when it
+    // started.
+    virtual BOOL StartCommand(const std::string& commandLine);
+    // Waits before the next change (between stopping and starting a service).
+    virtual void Pause(DWORD milliseconds);
+};
+
+// The one in use; the platform's own until SetMachineChanges replaces it.
+MachineChanges& GetMachineChanges();
+
+// Installs changes (nullptr restores the platform's own) and returns the one it replaces, or
+// nullptr when that was the platform's own.
+MachineChanges* SetMachineChanges(MachineChanges* changes);
