@@ -15,15 +15,9 @@ cd "$(dirname "$0")/.."
 root=$PWD
 package=${1:-sample-package}
 
-missing=()
-for tool in cmake make g++; do
-    command -v "$tool" >/dev/null || missing+=("$tool")
-done
-[[ -e /usr/include/ncurses.h || -e /usr/include/curses.h ]] || missing+=("the ncurses header")
-if [[ ${#missing[@]} -gt 0 ]]; then
-    echo "Missing: ${missing[*]}. On Debian 12: apt-get install -y cmake make g++ libncurses-dev" >&2
-    exit 1
-fi
+# Installs what the demo needs when run as root, or says which apt-get line would.
+source tools/packages.sh
+need_packages demo || exit 1
 if [[ -z $package || ! -f examples/$package/install.conf ]]; then
     packages=(examples/*/)
     packages=("${packages[@]#examples/}")

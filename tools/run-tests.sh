@@ -1,16 +1,27 @@
 #!/usr/bin/env bash
 # Builds and runs every test suite: natively, under AddressSanitizer and UndefinedBehaviorSanitizer,
 # and cross-built for 32-bit Windows under Wine in a fresh prefix. Also builds the benchmarks and,
-# where clang is installed, gives each fuzz target a short smoke run.
-# Usage: tools/run-tests.sh [native] [asan] [win32] [fuzz]   (default: all that apply)
+# gives each fuzz target a short smoke run. Run as root on Debian it first installs the packages the
+# suites need; otherwise it names the apt-get line that would.
+# Usage: tools/run-tests.sh [native] [asan] [win32] [fuzz]   (default: all)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 suites=("$@")
-if [ ${#suites[@]} -eq 0 ]; then
-    suites=(native asan win32)
-    command -v clang++-14 >/dev/null && suites+=(fuzz)
-fi
+[ ${#suites[@]} -eq 0 ] && suites=(native asan win32 fuzz)
+groups=()
+for suite in "${suites[@]}"; do
+    case $suite in
+    native | asan) groups+=(native) ;;
+    win32 | fuzz) groups+=("$suite") ;;
+    *)
+        echo "run-tests: no suite '$suite' (suites: native asan win32 fuzz)" >&2
+        exit 2
+        ;;
+    esac
+done
+source tools/packages.sh
+need_packages "${groups[@]}" || exit 1
 
 summary=()
 run_suite() {
