@@ -14,11 +14,17 @@ using LONG = std::int32_t;
 using UINT = unsigned int;
 using BOOL = int;
 using CHAR = char;
+using WCHAR = char16_t; // UTF-16 code units, as on Windows
 using ULONG_PTR = std::uintptr_t;
 using LONG_PTR = std::intptr_t;
 using LSTATUS = LONG;
 using LPSTR = char*;
 using LPCSTR = const char*;
+using LPWSTR = WCHAR*;
+using LPCWSTR = const WCHAR*;
+using LPCCH = const CHAR*;
+using LPCWCH = const WCHAR*;
+using LPBOOL = BOOL*;
 using LPBYTE = BYTE*;
 using LPDWORD = DWORD*;
 using LPVOID = void*;
@@ -93,6 +99,7 @@ constexpr DWORD ERROR_FILENAME_EXCED_RANGE = 206;
 constexpr DWORD ERROR_MORE_DATA = 234;
 constexpr DWORD ERROR_NO_MORE_ITEMS = 259;
 constexpr DWORD ERROR_DIRECTORY = 267;
+constexpr DWORD ERROR_INVALID_FLAGS = 1004;
 constexpr DWORD ERROR_BADKEY = 1010;
 constexpr DWORD ERROR_REGISTRY_CORRUPT = 1015;
 constexpr DWORD ERROR_KEY_DELETED = 1018;
@@ -187,6 +194,16 @@ BOOL WINAPI CloseHandle(HANDLE object);
 HANDLE WINAPI FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA data);
 BOOL WINAPI FindNextFileA(HANDLE find, LPWIN32_FIND_DATAA data);
 BOOL WINAPI FindClose(HANDLE find);
+
+// ---- Code pages: the system code page (CP_ACP) is Windows-1252; only 1252 to UTF-16 and UTF-16
+// to UTF-8, flags 0 ----
+constexpr UINT CP_ACP = 0;
+constexpr UINT CP_UTF8 = 65001;
+
+int WINAPI MultiByteToWideChar(
+    UINT codePage, DWORD flags, LPCCH multiByte, int multiByteCount, LPWSTR wide, int wideCount);
+int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH wide, int wideCount, LPSTR multiByte,
+    int multiByteCount, LPCCH defaultChar, LPBOOL usedDefaultChar);
 
 // ---- Windows, messages and dialogs (a window table driven by a dialog host) ----
 struct HWND__;
