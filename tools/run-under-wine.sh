@@ -9,7 +9,7 @@ package=${1:-sample-package}
 for tool in wine i686-w64-mingw32-g++-posix cmake; do
     if ! command -v "$tool" >/dev/null; then
         echo "$tool is missing; on Debian 12: dpkg --add-architecture i386 && apt-get update &&" \
-            "apt-get install -y cmake g++ g++-mingw-w64-i686 wine wine32:i386 wine64" >&2
+            "apt-get install -y cmake g++ g++-mingw-w64-i686 wine wine32:i386 wine64 fonts-wine" >&2
         exit 1
     fi
 done
@@ -26,7 +26,7 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 wineserver -k 2>/dev/null || true
 rm -rf "$WINEPREFIX"
-wineboot -i >/dev/null 2>&1
+tools/wine-run.sh --prepare "$WINEPREFIX"
 wine 'C:\windows\syswow64\regedit.exe' /S "$(winepath -w examples/server.reg)"
 wineserver -w
 # The folders of the installed server and web server that the seed registry names.

@@ -2,12 +2,35 @@
 # Runs a cross-built Windows program under Wine for ctest: wine-run.sh PREFIX PROGRAM [ARGS...].
 # Every program of a build shares the prefix, made on first use; the test command removes it
 # before a run so that each run starts from a fresh machine.
+# wine-run.sh --prepare PREFIX makes the prefix the same way and stops there: the end-to-end tests
+# and tools/run-under-wine.sh start their machines from it.
 set -eu
+prepare_only=
+if [ "${1:-}" = --prepare ]; then
+    prepare_only=1
+    shift
+fi
 prefix=$1
 shift
 export WINEPREFIX="$prefix"
-export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+
+# Debian's Wine 8 looks for its own fonts (package fonts-wine) in a folder that does not exist, so a
+# new prefix has no MS Sans Serif, Tahoma or Marlett: dialogs fall back to Liberation Sans and the
+# close box shows Marlett's cross as the letter "r". Windows keeps these fonts in its Fonts folder,
+# and Wine reads that folder, so they go there.
+wine_fonts=/usr/share/wine/fonts
+install_fonts() {
+    for font in sserife.fon tahoma.ttf marlett.ttf; do
+        if [ ! -f "$wine_fonts/$font" ]; then
+            echo "wine-run: $wine_fonts/$font is missing; without Debian's fonts-wine the dialogs" \
+                "are not drawn in Windows' fonts" >&2
+            return 1
+        fi
+    done
+    cp "$wine_fonts"/*.fon "$wine_fonts"/*.ttf "$prefix/drive_c/windows/Fonts/"
+}
 
 server_running() {
     for pid in $(pgrep -x 'wineserver(64)?' 2>/dev/null || true); do
@@ -26,6 +49,8 @@ mkdir -p "$prefix"
         wineboot -i </dev/null >/dev/null 2>&1 9>&- || true
         wineserver -w 9>&-
     fi
+    [ -f "$prefix/drive_c/windows/Fonts/marlett.ttf" ] || install_fonts
+    [ -z "$prepare_only" ] || exit 0
     # Wine's own background processes (services, explorer) start with the first program of a
     # session and keep its output open; ctest would wait for them after every such test. Start
     # the session here, detached from the test's output, and keep it for 30 idle seconds.
@@ -34,4 +59,5 @@ mkdir -p "$prefix"
         wine cmd /c exit </dev/null >/dev/null 2>&1 9>&- || true
     fi
 ) 9>"$prefix.lock"
+[ -z "$prepare_only" ] || exit 0
 exec wine "$@"

@@ -75,6 +75,25 @@ std::string WindowText(HWND window)
     return buffer.data();
 }
 
+// The face GDI really draws an 8-point font of that name with: for a face the prefix lacks, Wine
+// quietly draws a look-alike instead and names that.
+std::string DrawnFace(const char* face)
+{
+    LOGFONTA wanted {};
+    wanted.lfHeight = -11;
+    wanted.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynA(wanted.lfFaceName, face, LF_FACESIZE);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HFONT font = CreateFontIndirectA(&wanted);
+    HGDIOBJ old = SelectObject(dc, font);
+    char drawn[LF_FACESIZE] = {};
+    GetTextFaceA(dc, sizeof drawn, drawn);
+    SelectObject(dc, old);
+    DeleteObject(font);
+    DeleteDC(dc);
+    return drawn;
+}
+
 } // namespace
 
 Driver::Driver(std::string exe, std::string packageFolder, std::string screenshotFolder)
@@ -93,8 +112,22 @@ Driver::~Driver()
     }
 }
 
+// The pictures show what an administrator sees only with the fonts Windows has: MS Sans Serif, the
+// dialog templates' font; Tahoma, the font of captions and message boxes; Marlett, whose glyphs
+// are the caption buttons.
+void Driver::CheckFonts()
+{
+    for (const char* face : { "MS Sans Serif", "Tahoma", "Marlett" }) {
+        const std::string drawn = DrawnFace(face);
+        if (drawn != face)
+            Fail(std::string("the font ") + face + " is drawn as " + (drawn.empty() ? "nothing" : drawn)
+                + ": the prefix lacks Windows' fonts, which tools/wine-run.sh --prepare puts in it");
+    }
+}
+
 bool Driver::Start()
 {
+    CheckFonts();
     STARTUPINFOA startup {};
     startup.cb = sizeof startup;
     std::string command = "\"" + m_exe + "\"";

@@ -43,6 +43,8 @@ public:
     int Failures() const { return m_failures; }
 
 private:
+    void CheckFonts();
+
     std::string m_exe;
     std::string m_package;
     std::string m_screens;

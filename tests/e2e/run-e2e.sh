@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# One end-to-end case: a fresh Wine prefix with the seed registry imported, the package copied onto
-# its drive C:, an X server of its own, tarnwick.exe driven by e2e_driver.exe, and the pictures
-# converted to PNG. Usage: run-e2e.sh BUILD_DIR SOURCE_DIR CASE PACKAGE
+# One end-to-end case: a fresh Wine prefix (made by tools/wine-run.sh, with Windows' fonts) with
+# the seed registry imported, the package copied onto its drive C:, an X server of its own,
+# tarnwick.exe driven by e2e_driver.exe, and the pictures converted to PNG.
+# Usage: run-e2e.sh BUILD_DIR SOURCE_DIR CASE PACKAGE
 # (PACKAGE: a folder under examples/, or "none" for a folder without install.conf).
 set -euo pipefail
 build=$1
@@ -29,7 +30,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-wineboot -i >/dev/null 2>&1
+"$source/tools/wine-run.sh" --prepare "$WINEPREFIX"
 # Without a window manager Wine waits for every hidden window unless it manages them itself.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 wine 'C:\windows\syswow64\regedit.exe' /S "$(winepath -w "$source/examples/server.reg")" >/dev/null 2>&1
