@@ -1,0 +1,194 @@
+#include "cli/JsonLine.h"
+
+#include "platform/win32.h"
+
+#include <climits>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+bool IsAscii(std::string_view text)
+{
+    for (const char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
+// What a text becomes when the system cannot convert it: its ASCII kept, every other byte the
+// replacement character, so the line stays valid UTF-8.
+std::string Replaced(std::string_view text)
+{
+    std::string out;
+    for (const char c : text)
+        out += static_cast<unsigned char>(c) < 0x80 ? std::string(1, c) : std::string("\xEF\xBF\xBD");
+    return out;
+}
+
+// Appends text (UTF-8) escaped for the inside of a JSON string. DEL and everything from 0x80 up
+// need no escape.
+void AppendEscaped(std::string& out, std::string_view text)
+{
+    static constexpr char hex[] = "0123456789abcdef";
+    for (const char c : text) {
+        switch (c) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\b':
+            out += "\\b";
+            break;
+        case '\f':
+            out += "\\f";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20) {
+                out += "\\u00";
+                out += hex[(c >> 4) & 0xF];
+                out += hex[c & 0xF];
+            } else {
+                out += c;
+            }
+        }
+    }
+}
+
+void AppendJsonString(std::string& out, std::string_view text)
+{
+    out += '"';
+    AppendEscaped(out, SystemTextToUtf8(text));
+    out += '"';
+}
+
+} // namespace
+
+std::string SystemTextToUtf8(std::string_view text)
+{
+    // Every Windows code page keeps ASCII as it is: most texts need no conversion.
+    if (IsAscii(text))
+        return std::string(text);
+    if (text.size() > INT_MAX / 4)
+        return Replaced(text);
+
+    const int size = static_cast<int>(text.size());
+    const int wideSize = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+    if (wideSize <= 0)
+        return Replaced(text);
+    std::vector<WCHAR> wide(wideSize);
+    if (MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), wideSize) != wideSize)
+        return Replaced(text);
+    const int utf8Size = WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideSize, nullptr, 0, nullptr, nullptr);
+    if (utf8Size <= 0)
+        return Replaced(text);
+    std::string utf8(utf8Size, '\0');
+    if (WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideSize, utf8.data(), utf8Size, nullptr, nullptr)
+        != utf8Size)
+        return Replaced(text);
+    return utf8;
+}
+
+std::string JsonString(std::string_view text)
+{
+    std::string out;
+    AppendJsonString(out, text);
+    return out;
+}
+
+std::string UtcTimestamp(std::chrono::system_clock::time_point time)
+{
+    using namespace std::chrono;
+    const auto milliseconds = floor<std::chrono::milliseconds>(time);
+    const auto day = floor<days>(milliseconds);
+    const year_month_day date { day };
+    const hh_mm_ss clock { milliseconds - day };
+    char text[40];
+    std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02d.%03dZ", static_cast<int>(date.year()),
+        static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+        static_cast<int>(clock.hours().count()), static_cast<int>(clock.minutes().count()),
+        static_cast<int>(clock.seconds().count()), static_cast<int>(clock.subseconds().count()));
+    return text;
+}
+
+std::string UtcTimestamp()
+{
+    return UtcTimestamp(std::chrono::system_clock::now());
+}
+
+JsonLine JsonLine::Event(std::string_view name)
+{
+    JsonLine line;
+    line.Add("event", name);
+    line.Add("time", UtcTimestamp());
+    return line;
+}
+
+void JsonLine::AddKey(std::string_view key)
+{
+    if (m_text.size() > 1)
+        m_text += ',';
+    AppendJsonString(m_text, key);
+    m_text += ':';
+}
+
+JsonLine& JsonLine::Add(std::string_view key, std::string_view text)
+{
+    AddKey(key);
+    AppendJsonString(m_text, text);
+    return *this;
+}
+
+JsonLine& JsonLine::Add(std::string_view key, bool value)
+{
+    AddKey(key);
+    m_text += value ? "true" : "false";
+    return *this;
+}
+
+JsonLine& JsonLine::AddSigned(std::string_view key, std::int64_t number)
+{
+    AddKey(key);
+    m_text += std::to_string(number);
+    return *this;
+}
+
+JsonLine& JsonLine::AddUnsigned(std::string_view key, std::uint64_t number)
+{
+    AddKey(key);
+    m_text += std::to_string(number);
+    return *this;
+}
+
+JsonLine& JsonLine::AddNull(std::string_view key)
+{
+    AddKey(key);
+    m_text += "null";
+    return *this;
+}
+
+JsonLine& JsonLine::AddObject(std::string_view key, const JsonLine& object)
+{
+    AddKey(key);
+    m_text += object.m_text;
+    m_text += '}';
+    return *this;
+}
+
+JsonLine& JsonLine::AddRaw(std::string_view key, std::string_view value)
+{
+    AddKey(key);
+    m_text += value;
+    return *this;
+}
