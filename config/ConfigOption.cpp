@@ -1,58 +1,102 @@
 #include "config/ConfigOption.h"
 
+#include <cstring>
+#include <utility>
+
 std::string ConfigOption::getCaption() const
 {
-    return m_caption;
+    return std::string(text(Caption));
 }
-void ConfigOption::setCaption(std::string_view caption)
+void ConfigOption::setCaption(std::string_view value)
 {
-    m_caption.assign(caption);
+    set(Caption, value);
 }
 std::string ConfigOption::getTagName() const
 {
-    return m_tagName;
+    return std::string(text(TagName));
 }
-void ConfigOption::setTagName(std::string_view tagName)
+void ConfigOption::setTagName(std::string_view value)
 {
-    m_tagName.assign(tagName);
+    set(TagName, value);
 }
 std::string ConfigOption::getClassName() const
 {
-    return m_className;
+    return std::string(text(ClassName));
 }
-void ConfigOption::setClassName(std::string_view className)
+void ConfigOption::setClassName(std::string_view value)
 {
-    m_className.assign(className);
+    set(ClassName, value);
 }
 std::string ConfigOption::getDescription() const
 {
-    return m_description;
+    return std::string(text(Description));
 }
-void ConfigOption::setDescription(std::string_view description)
+void ConfigOption::setDescription(std::string_view value)
 {
-    m_description.assign(description);
+    set(Description, value);
 }
 std::string ConfigOption::getSource() const
 {
-    return m_source;
+    return std::string(text(Source));
 }
-void ConfigOption::setSource(std::string_view source)
+void ConfigOption::setSource(std::string_view value)
 {
-    m_source.assign(source);
+    set(Source, value);
 }
 std::string ConfigOption::getDest() const
 {
-    return m_dest;
+    return std::string(text(Dest));
 }
-void ConfigOption::setDest(std::string_view dest)
+void ConfigOption::setDest(std::string_view value)
 {
-    m_dest.assign(dest);
+    set(Dest, value);
 }
 std::string ConfigOption::getType() const
 {
-    return m_type;
+    return std::string(text(Type));
 }
-void ConfigOption::setType(std::string_view type)
+void ConfigOption::setType(std::string_view value)
 {
-    m_type.assign(type);
+    set(Type, value);
+}
+
+ConfigOption::ConfigOption(const ConfigOption& other)
+    : enabled(other.enabled)
+    , visible(other.visible)
+{
+    keep(other.m_texts);
+}
+
+ConfigOption& ConfigOption::operator=(const ConfigOption& other)
+{
+    if (this != &other) {
+        enabled = other.enabled;
+        visible = other.visible;
+        keep(other.m_texts);
+    }
+    return *this;
+}
+
+void ConfigOption::set(Text which, std::string_view value)
+{
+    Texts texts = m_texts;
+    texts[which] = value;
+    keep(texts);
+}
+
+// The texts may be views into the current buffer, which is let go only once they are copied.
+void ConfigOption::keep(const Texts& texts)
+{
+    std::size_t total = 0;
+    for (std::string_view text : texts)
+        total += text.size();
+    auto own = std::make_unique_for_overwrite<char[]>(total);
+    char* out = own.get();
+    for (std::size_t i = 0; i < TextCount; ++i) {
+        if (!texts[i].empty())
+            std::memcpy(out, texts[i].data(), texts[i].size());
+        m_texts[i] = std::string_view(out, texts[i].size());
+        out += texts[i].size();
+    }
+    m_own = std::move(own);
 }

@@ -2,12 +2,22 @@
 
 #include "platform/CFile.h"
 
+#include <algorithm>
 #include <array>
+#include <bit>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <utility>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
+
+constexpr std::size_t npos = std::string_view::npos;
 
 // Literal names only: with the length fixed at compile time the compare is inlined, which matters
 // because every tag tries several names.
@@ -18,24 +28,9 @@ template<std::size_t N> bool occursAt(std::string_view text, std::size_t pos, co
         && std::memcmp(text.data() + pos, name, length) == 0;
 }
 
-// True when the first occurrence of name in the segment begins exactly at pos; an earlier one
-// (in stray text before the tag, say) makes the tag unrecognised.
-template<std::size_t N>
-bool firstOccurrenceAt(std::string_view segment, std::size_t pos, const char (&name)[N])
+// The value of a segment whose first '=' is at e and first '>' at g.
+std::string_view valueOf(std::string_view segment, std::size_t e, std::size_t g)
 {
-    if (!occursAt(segment, pos, name))
-        return false;
-    for (std::size_t earlier = 0; earlier < pos; ++earlier) {
-        if (segment[earlier] == name[0] && occursAt(segment, earlier, name))
-            return false;
-    }
-    return true;
-}
-
-// The segment's value when its last character, the '>', is at g.
-std::string_view valueOf(std::string_view segment, std::size_t g)
-{
-    const std::size_t e = segment.find('=');
     // The unsigned wrap-around is part of the format: without '=' the start wraps to 1, and a
     // negative count becomes "the rest of the segment".
     const std::size_t start = e + 2;
@@ -46,76 +41,192 @@ std::string_view valueOf(std::string_view segment, std::size_t g)
     return segment.substr(start, count);
 }
 
-// Every segment ends with its only '>'.
-std::string_view valueOf(std::string_view segment)
-{
-    return valueOf(segment, segment.size() - 1);
-}
+// The attribute name of a directory or option tag, which begins at a fixed position. Every
+// attribute name ends in '=', so in a well-formed tag that '=' is the segment's first and neither
+// the first-occurrence rule nor the value needs another search.
+class Attribute {
+public:
+    // early: the segment's first '=' when it stands before at, npos when there is none.
+    Attribute(std::string_view segment, std::size_t at, std::size_t early)
+        : m_segment(segment)
+        , m_at(at)
+        , m_early(early)
+    { }
 
-bool flagOf(std::string_view segment)
-{
-    return ConfigParser::parseFlag(valueOf(segment));
-}
+    // The character at the attribute's position; the caller has made sure there is one.
+    char first() const { return m_segment[m_at]; }
 
-// The directory rows are plain fields of the configuration; this names the three of each row.
-struct DirRow {
-    bool InstallConfig::*visible;
-    void (InstallConfig::*setCaption)(std::string_view);
-    void (InstallConfig::*setValue)(std::string_view);
+    // True when the first occurrence of name in the segment begins at the attribute's position;
+    // an earlier one (in stray text before the tag, say) makes the tag unrecognised.
+    template<std::size_t N> bool is(const char (&name)[N])
+    {
+        constexpr std::size_t length = N - 1;
+        if (!occursAt(m_segment, m_at, name))
+            return false;
+        // An earlier occurrence would end in an '=' before m_at: the name holds no other '='.
+        if (m_early == npos) {
+            m_e = m_at + length - 1;
+            return true;
+        }
+        for (std::size_t earlier = 0; earlier < m_at; ++earlier) {
+            if (m_segment[earlier] == name[0] && occursAt(m_segment, earlier, name))
+                return false;
+        }
+        m_e = m_early;
+        return true;
+    }
+
+    // The tag's value, once is has matched.
+    std::string_view value() const { return valueOf(m_segment, m_e, m_segment.size() - 1); }
+    bool flag() const { return ConfigParser::parseFlag(value()); }
+
+private:
+    std::string_view m_segment;
+    std::size_t m_at;
+    std::size_t m_early;
+    std::size_t m_e = npos;
 };
 
-constexpr DirRow dirRows[] = {
-    { &InstallConfig::dir1Visible, &InstallConfig::setDir1Caption, &InstallConfig::setDir1Value },
-    { &InstallConfig::dir2Visible, &InstallConfig::setDir2Caption, &InstallConfig::setDir2Value },
-    { &InstallConfig::dir3Visible, &InstallConfig::setDir3Caption, &InstallConfig::setDir3Value },
+// Where a text stands in the parsed text. Small, so that starting an option costs little.
+struct Span {
+    std::uint16_t start = 0;
+    std::uint16_t size = 0;
 };
+static_assert(ConfigParser::maxTextSize <= UINT16_MAX);
+
+// An option as it is read: its texts are only located until the end of the text, when all options
+// get their records at once.
+struct PendingOption {
+    std::array<Span, ConfigOption::TextCount> texts {};
+    bool enabled = true;
+    bool visible = true;
+};
+
+// The '>'s of the text are found a block at a time, as a bit mask, rather than by one search per
+// segment: segments are short, and starting a search costs about as much as running it.
+constexpr std::size_t closeBlock = 64;
+
+// Bit i is set when text[block + i] is '>'.
+std::uint64_t closesIn(std::string_view text, std::size_t block)
+{
+    const char* const at = text.data() + block;
+    std::uint64_t closes = 0;
+#if defined(__SSE2__)
+    if (text.size() - block >= closeBlock) {
+        const __m128i close = _mm_set1_epi8('>');
+        const auto closesIn16 = [&](std::size_t from) {
+            const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + from));
+            return std::uint64_t { static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, close))) }
+            << from;
+        };
+        return closesIn16(0) | closesIn16(16) | closesIn16(32) | closesIn16(48);
+    }
+#endif
+    const std::size_t count = std::min(closeBlock, text.size() - block);
+    for (std::size_t i = 0; i < count; ++i)
+        closes |= std::uint64_t { at[i] == '>' } << i;
+    return closes;
+}
 
 // Applies one segment at a time to the configuration being built.
 class SegmentReader {
 public:
+    // text: the whole text, of which read is given one segment at a time.
+    explicit SegmentReader(std::string_view text)
+        : m_text(text)
+    {
+        m_options.reserve(expectedOptions);
+    }
     void read(std::string_view segment);
     InstallConfig finish();
 
 private:
-    void readDir(std::string_view segment, std::size_t p);
-    void readOption(std::string_view segment, std::size_t p);
+    void readDir(std::string_view segment, std::size_t p, std::size_t early);
+    void readOption(std::string_view segment, std::size_t p, std::size_t early);
+    Span spanOf(std::string_view value) const
+    {
+        if (value.empty())
+            return {};
+        return { static_cast<std::uint16_t>(value.data() - m_text.data()),
+            static_cast<std::uint16_t>(value.size()) };
+    }
 
+    // Enough for any real package; the main page shows only seven.
+    static constexpr std::size_t expectedOptions = 32;
+
+    std::string_view m_text;
     InstallConfig m_config;
-    std::shared_ptr<ConfigOption> m_current;
+    // The last one is the current option.
+    std::vector<PendingOption> m_options;
     // NUL never occurs in the text, so the first option tag always starts an option.
     char m_group = '\0';
 };
 
+// The first '=' before a tag's attribute name: the first before the '<' (early) if any, else the
+// row or group character at from or the separator after it, which may be '=' too.
+std::size_t equalsBefore(std::string_view segment, std::size_t early, std::size_t from)
+{
+    if (early != npos)
+        return early;
+    if (segment[from] == '=')
+        return from;
+    if (segment[from + 1] == '=')
+        return from + 1;
+    return npos;
+}
+
 void SegmentReader::read(std::string_view segment)
 {
-    const std::size_t p = segment.find('<');
-    if (p == std::string_view::npos)
-        return;
+    // The tag mostly starts after a line break: look at the first few characters by hand, noting
+    // the first '=' on the way, before a longer search.
+    constexpr std::size_t nearby = 8;
+    std::size_t p = npos;
+    std::size_t early = npos;
+    const std::size_t window = std::min(segment.size(), nearby);
+    for (std::size_t i = 0; i < window; ++i) {
+        if (segment[i] == '<') {
+            p = i;
+            break;
+        }
+        if (segment[i] == '=' && early == npos)
+            early = i;
+    }
+    if (p == npos) {
+        p = segment.find('<', window);
+        if (p == npos)
+            return;
+        if (early == npos)
+            early = segment.substr(0, p).find('=', window);
+    }
+
     // Dispatch on the letter after '<' so that a tag tries one or two keywords, not all six; keywords
     // sharing a letter cannot both match, so their order within it decides nothing. The segment
-    // ends with '>', so p + 1 is inside it.
+    // ends with '>', so p + 1 is inside it. Every keyword begins with '<' and p is the first '<',
+    // so a keyword found at p is its first occurrence.
+    const auto value
+        = [&] { return valueOf(segment, early != npos ? early : segment.find('=', p), segment.size() - 1); };
     switch (segment[p + 1]) {
     case 'I':
-        if (firstOccurrenceAt(segment, p, "<IS_JAVA"))
-            m_config.isJava = flagOf(segment);
-        else if (firstOccurrenceAt(segment, p, "<INSTALL_TITLE"))
-            m_config.setInstallTitle(valueOf(segment));
+        if (occursAt(segment, p, "<IS_JAVA"))
+            m_config.isJava = ConfigParser::parseFlag(value());
+        else if (occursAt(segment, p, "<INSTALL_TITLE"))
+            m_config.setInstallTitle(value());
         break;
     case 'C':
-        if (firstOccurrenceAt(segment, p, "<CLASSPATH"))
-            m_config.setClassPath(valueOf(segment));
+        if (occursAt(segment, p, "<CLASSPATH"))
+            m_config.setClassPath(value());
         break;
     case 'R':
-        if (firstOccurrenceAt(segment, p, "<RESTARTCF"))
-            m_config.restartServer = flagOf(segment);
+        if (occursAt(segment, p, "<RESTARTCF"))
+            m_config.restartServer = ConfigParser::parseFlag(value());
         break;
     case 'D':
-        if (firstOccurrenceAt(segment, p, "<DIR"))
-            readDir(segment, p);
+        if (occursAt(segment, p, "<DIR"))
+            readDir(segment, p, early);
         break;
     case 'O':
-        if (firstOccurrenceAt(segment, p, "<OPTION"))
-            readOption(segment, p);
+        if (occursAt(segment, p, "<OPTION"))
+            readOption(segment, p, early);
         break;
     default:
         break;
@@ -124,75 +235,116 @@ void SegmentReader::read(std::string_view segment)
 
 // "<DIR", one row character, one separator, the attribute name. The segment ends with '>', so
 // the row character is always inside it.
-void SegmentReader::readDir(std::string_view segment, std::size_t p)
+void SegmentReader::readDir(std::string_view segment, std::size_t p, std::size_t early)
 {
-    const char rowChar = segment[p + 4];
-    const DirRow& row = dirRows[rowChar == '2' ? 1 : rowChar == '3' ? 2 : 0];
     const std::size_t at = p + 6;
-    if (firstOccurrenceAt(segment, at, "VISIBLE="))
-        m_config.*row.visible = flagOf(segment);
-    else if (firstOccurrenceAt(segment, at, "CAPTION="))
-        (m_config.*row.setCaption)(valueOf(segment));
-    else if (firstOccurrenceAt(segment, at, "VALUE="))
-        (m_config.*row.setValue)(valueOf(segment));
+    if (at >= segment.size())
+        return;
+    const char row = segment[p + 4];
+    Attribute attribute(segment, at, equalsBefore(segment, early, p + 4));
+    if (attribute.is("VISIBLE=")) {
+        (row == '2'          ? m_config.dir2Visible
+                : row == '3' ? m_config.dir3Visible
+                             : m_config.dir1Visible)
+            = attribute.flag();
+    } else if (attribute.is("CAPTION=")) {
+        if (row == '2')
+            m_config.setDir2Caption(attribute.value());
+        else if (row == '3')
+            m_config.setDir3Caption(attribute.value());
+        else
+            m_config.setDir1Caption(attribute.value());
+    } else if (attribute.is("VALUE=")) {
+        if (row == '2')
+            m_config.setDir2Value(attribute.value());
+        else if (row == '3')
+            m_config.setDir3Value(attribute.value());
+        else
+            m_config.setDir1Value(attribute.value());
+    }
 }
 
 // "<OPTION", one group character, one separator, the attribute name. A change of group character
 // from the previous option tag starts the next option, even when no attribute matches.
-void SegmentReader::readOption(std::string_view segment, std::size_t p)
+void SegmentReader::readOption(std::string_view segment, std::size_t p, std::size_t early)
 {
     const char group = segment[p + 7];
-    if (group != m_group) {
-        if (m_current)
-            m_config.addOption(std::move(m_current));
-        m_current = std::make_shared<ConfigOption>();
+    if (group != m_group || m_options.empty()) {
+        m_options.emplace_back();
         m_group = group;
     }
-    ConfigOption& option = *m_current;
+    PendingOption& option = m_options.back();
     const std::size_t at = p + 9;
     if (at >= segment.size())
         return;
+    Attribute attribute(segment, at, equalsBefore(segment, early, p + 7));
     // By first letter, as for the keywords.
-    switch (segment[at]) {
+    switch (attribute.first()) {
     case 'V':
-        if (firstOccurrenceAt(segment, at, "VISIBLE="))
-            option.visible = flagOf(segment);
+        if (attribute.is("VISIBLE="))
+            option.visible = attribute.flag();
         break;
     case 'E':
-        if (firstOccurrenceAt(segment, at, "ENABLED="))
-            option.enabled = flagOf(segment);
+        if (attribute.is("ENABLED="))
+            option.enabled = attribute.flag();
         break;
     case 'C':
-        if (firstOccurrenceAt(segment, at, "CAPTION="))
-            option.setCaption(valueOf(segment));
-        else if (firstOccurrenceAt(segment, at, "CLASS="))
-            option.setClassName(valueOf(segment));
+        if (attribute.is("CAPTION="))
+            option.texts[ConfigOption::Caption] = spanOf(attribute.value());
+        else if (attribute.is("CLASS="))
+            option.texts[ConfigOption::ClassName] = spanOf(attribute.value());
         break;
     case 'T':
-        if (firstOccurrenceAt(segment, at, "TYPE="))
-            option.setType(valueOf(segment));
-        else if (firstOccurrenceAt(segment, at, "TAGNAME="))
-            option.setTagName(valueOf(segment));
+        if (attribute.is("TYPE="))
+            option.texts[ConfigOption::Type] = spanOf(attribute.value());
+        else if (attribute.is("TAGNAME="))
+            option.texts[ConfigOption::TagName] = spanOf(attribute.value());
         break;
     case 'D':
-        if (firstOccurrenceAt(segment, at, "DESCRIPTION="))
-            option.setDescription(valueOf(segment));
-        else if (firstOccurrenceAt(segment, at, "DEST="))
-            option.setDest(valueOf(segment));
+        if (attribute.is("DESCRIPTION="))
+            option.texts[ConfigOption::Description] = spanOf(attribute.value());
+        else if (attribute.is("DEST="))
+            option.texts[ConfigOption::Dest] = spanOf(attribute.value());
         break;
     case 'S':
-        if (firstOccurrenceAt(segment, at, "SOURCE="))
-            option.setSource(valueOf(segment));
+        if (attribute.is("SOURCE="))
+            option.texts[ConfigOption::Source] = spanOf(attribute.value());
         break;
     default:
         break;
     }
 }
 
+// What the options of one file share: their records, and one copy of the text for all their
+// texts. Small copies, one per text, would cost more than the whole text at once.
+struct ParsedOptions {
+    std::unique_ptr<char[]> text;
+    std::vector<ConfigOption> records;
+};
+
 InstallConfig SegmentReader::finish()
 {
-    if (m_current)
-        m_config.addOption(std::move(m_current));
+    if (m_options.empty())
+        return std::move(m_config);
+    const auto parsed = std::make_shared<ParsedOptions>();
+    parsed->text = std::make_unique_for_overwrite<char[]>(m_text.size());
+    const char* const text = parsed->text.get();
+    std::memcpy(parsed->text.get(), m_text.data(), m_text.size());
+    // Never grown afterwards, so the records stay where the configuration points.
+    parsed->records.reserve(m_options.size());
+    m_config.reserveOptions(m_options.size());
+    for (const PendingOption& option : m_options) {
+        // Filled in one go rather than cleared first and then filled.
+        const auto view = [&](ConfigOption::Text which) {
+            return std::string_view(text + option.texts[which].start, option.texts[which].size);
+        };
+        ConfigOption& record = parsed->records.emplace_back(ConfigOption::Texts { view(ConfigOption::Caption),
+            view(ConfigOption::TagName), view(ConfigOption::ClassName), view(ConfigOption::Description),
+            view(ConfigOption::Source), view(ConfigOption::Dest), view(ConfigOption::Type) });
+        record.enabled = option.enabled;
+        record.visible = option.visible;
+        m_config.addOption(ConfigOptionPtr(parsed, &record));
+    }
     return std::move(m_config);
 }
 
@@ -229,18 +381,21 @@ InstallConfig ConfigParser::parseText(std::string_view text)
     text = text.substr(0, text.find('\0'));
 
     // Cut after every '>'; text after the last one belongs to no segment.
-    SegmentReader reader;
+    SegmentReader reader(text);
     std::size_t offset = 0;
-    for (std::size_t g = text.find('>'); g != std::string_view::npos; g = text.find('>', offset)) {
-        reader.read(text.substr(offset, g + 1 - offset));
-        offset = g + 1;
+    for (std::size_t block = 0; block < text.size(); block += closeBlock) {
+        for (std::uint64_t closes = closesIn(text, block); closes != 0; closes &= closes - 1) {
+            const std::size_t g = block + static_cast<std::size_t>(std::countr_zero(closes));
+            reader.read(std::string_view(text.data() + offset, g + 1 - offset));
+            offset = g + 1;
+        }
     }
     return reader.finish();
 }
 
 std::string_view ConfigParser::extractValue(std::string_view segment)
 {
-    return valueOf(segment, segment.find('>'));
+    return valueOf(segment, segment.find('='), segment.find('>'));
 }
 
 bool ConfigParser::parseFlag(std::string_view value)

@@ -75,3 +75,7 @@ void InstallConfig::addOption(ConfigOptionPtr option)
 {
     m_options.push_back(std::move(option));
 }
+void InstallConfig::reserveOptions(std::size_t count)
+{
+    m_options.reserve(count);
+}
