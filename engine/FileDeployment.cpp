@@ -59,7 +59,7 @@ bool CopyFolderTree(std::string source, std::string destination)
             (void)GetMachineChanges().CreateFolder(destination + name);
             if (!CopyFolderTree(source + name, destination + name))
                 allCopied = false;
-        } else if (!GetMachineChanges().CopyFile(finder.GetFilePath(), destination + name)) {
+        } else if (!GetMachineChanges().CopyFileTo(finder.GetFilePath(), destination + name)) {
             allCopied = false;
         }
     }

@@ -25,7 +25,7 @@ public:
     // CreateDirectoryA: TRUE, or FALSE with the last error set (ERROR_ALREADY_EXISTS among others).
     virtual BOOL CreateFolder(const std::string& path);
     // CopyFileA, replacing an existing file: TRUE, or FALSE with the last error set.
-    virtual BOOL CopyFile(const std::string& from, const std::string& to);
+    virtual BOOL CopyFileTo(const std::string& from, const std::string& to);
     // Opens root\keyPath for writing (never creating it) and sets name to data as REG_SZ.
     virtual RegistryChange WriteString(
         HKEY root, const std::string& keyPath, const std::string& name, const std::string& data);
