@@ -18,19 +18,20 @@ constexpr DWORD kRestartPauseMs = 5000;
 } // namespace
 
 bool ApplyTickedOptions(const ConfigOptionList& options, const std::vector<bool>& ticked,
-    const DirectoryTexts& directories, const std::function<void()>& applied)
+    const DirectoryTexts& directories, const std::function<void(std::size_t, bool)>& outcome)
 {
     const InstallEngine engine;
     const std::size_t count = std::min(options.size(), ticked.size());
     for (std::size_t i = 0; i < count; ++i) {
         if (!ticked[i])
             continue;
-        if (!engine.ApplyOption(*options[i], directories)) {
+        const bool applied = engine.ApplyOption(*options[i], directories);
+        if (outcome)
+            outcome(i, applied);
+        if (!applied) {
             AfxMessageBox("Setup has been aborted\nPlease Change your settings.", MB_OK);
             return false;
         }
-        if (applied)
-            applied();
     }
     return true;
 }

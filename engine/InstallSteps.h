@@ -10,9 +10,10 @@
 
 // Applies option i for every ticked[i], from the first, up to the shorter of the two lists. Stops
 // at the first option that fails, after telling the user that setup was aborted, and returns false;
-// what was applied before stays applied. applied runs after each option that succeeded.
+// what was applied before stays applied. outcome hears each option tried: its index and whether it
+// succeeded.
 bool ApplyTickedOptions(const ConfigOptionList& options, const std::vector<bool>& ticked,
-    const DirectoryTexts& directories, const std::function<void()>& applied);
+    const DirectoryTexts& directories, const std::function<void(std::size_t, bool)>& outcome);
 
 // Appends the package's class path, directory texts substituted, to the server's "JavaClassPath",
 // after a ';' when the value does not end with one. Not written when the key cannot be opened.

@@ -1,5 +1,7 @@
 #include "engine/PathText.h"
 
+#include "registry/RegistryAccess.h"
+
 namespace {
 
 std::string ReplaceAll(
@@ -40,4 +42,9 @@ std::string CollapseDoubledBackslashes(const std::string& path)
         i += path[i] == '\\' && i + 1 < path.size() && path[i + 1] == '\\' ? 2 : 1;
     }
     return result;
+}
+
+std::string DirectoryRowDefault(const std::string& value)
+{
+    return value.compare(0, 4, "HKEY") == 0 ? RegistryAccess().ReadPath(value) : value;
 }

@@ -2,6 +2,7 @@
 // agreeing. Nothing about the choice is stored; the page reports through its DoModal result.
 #pragma once
 
+#include "pages/LicenseText.h"
 #include "platform/CDialog.h"
 #include "platform/Controls.h"
 #include "res/resource.h"
@@ -12,20 +13,14 @@ class LicenseDialog : public CDialog {
 public:
     // DoModal's result when license.txt cannot be opened or read; the page is then never shown.
     static constexpr int kNoLicense = 100;
-    // The most of license.txt that the page shows.
-    static constexpr unsigned kMaxLicenseBytes = 16000;
+    static constexpr unsigned kMaxLicenseBytes = ::LicenseText::kMaxBytes;
 
     explicit LicenseDialog(CWnd* parent = nullptr)
         : CDialog(IDD_LICENSE, parent)
     { }
 
-    struct LicenseText {
-        bool found = false;
-        std::string text; // the first 16000 bytes, up to the first zero byte, unconverted
-    };
-    // Reads license.txt of the current directory. A file that opens but cannot be read counts as
-    // one that was not found.
-    static LicenseText ReadLicenseText();
+    using LicenseText = ::LicenseText;
+    static LicenseText ReadLicenseText() { return ::ReadLicenseText(); }
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;

@@ -26,7 +26,10 @@ void MainDialog::OnInstall()
     m_progress.SetRange(0, tickedCount);
     m_progress.SetStep(1);
 
-    if (!ApplyTickedOptions(options, ticked, CurrentDirectoryTexts(), [this] { m_progress.StepIt(); })) {
+    if (!ApplyTickedOptions(options, ticked, CurrentDirectoryTexts(), [this](std::size_t, bool applied) {
+            if (applied)
+                m_progress.StepIt();
+        })) {
         m_progress.SetPos(0);
         m_installButton.EnableWindow(TRUE);
         return;

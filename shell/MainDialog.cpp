@@ -1,12 +1,12 @@
 #include "shell/MainDialog.h"
 
 #include "config/ConfigParser.h"
+#include "engine/PathText.h"
 #include "pages/JvmDialog.h"
 #include "pages/LicenseDialog.h"
 #include "platform/CurrentDirectory.h"
 #include "platform/CWinApp.h"
 #include "platform/MessageService.h"
-#include "registry/RegistryAccess.h"
 
 namespace {
 
@@ -132,8 +132,7 @@ void MainDialog::FillDirectoryRow(bool visible, const std::string& caption, cons
         label.ShowWindow(SW_HIDE);
         return;
     }
-    // A value starting with "HKEY" names the registry value that holds the folder.
-    const std::string text = value.compare(0, 4, "HKEY") == 0 ? RegistryAccess().ReadPath(value) : value;
+    const std::string text = DirectoryRowDefault(value);
     edit.SetWindowTextA(text.c_str());
     label.SetWindowTextA(caption.c_str());
 }
