@@ -67,6 +67,14 @@ struct FindHandleTraits {
     static void Close(Handle find) { (void)FindClose(find); }
 };
 
+// Processes, threads and mutexes: a failed call gives a null handle, not INVALID_HANDLE_VALUE.
+struct ObjectHandleTraits {
+    using Handle = HANDLE;
+    static Handle Invalid() { return nullptr; }
+    static void Close(Handle object) { (void)CloseHandle(object); }
+};
+
 using UniqueKey = UniqueHandle<KeyHandleTraits>;
 using UniqueFile = UniqueHandle<FileHandleTraits>;
 using UniqueFind = UniqueHandle<FindHandleTraits>;
+using UniqueObject = UniqueHandle<ObjectHandleTraits>;

@@ -40,6 +40,13 @@ public:
     virtual ~ProcessService() = default;
     // Starts commandLine as a new process; false when it cannot be started.
     virtual bool Start(const std::string& commandLine, DWORD creationFlags) = 0;
+    // The same, giving the process's id to wait for; a service that only records what is started
+    // gives 0, which waits for nothing and exits with 0.
+    virtual bool Spawn(const std::string& commandLine, DWORD creationFlags, int& pid)
+    {
+        pid = 0;
+        return Start(commandLine, creationFlags);
+    }
     virtual void Sleep(DWORD milliseconds) = 0;
 };
 
