@@ -1,0 +1,106 @@
+#include "cli/CommandLine.h"
+
+const char kUsage[]
+    = "Usage:\n"
+      "  tarnwick-cli check   [--package DIR] [--json]\n"
+      "  tarnwick-cli answers [--package DIR]\n"
+      "  tarnwick-cli plan    [--package DIR] [--answers FILE] [--set KEY=VALUE]... [--json]\n"
+      "  tarnwick-cli install [--package DIR] [--answers FILE] [--set KEY=VALUE]... [--log FILE]\n"
+      "  tarnwick-cli --help | --version\n"
+      "\n"
+      "check    reports what the wizard would silently do with install.conf, as FILE:LINE:COLUMN:\n"
+      "answers  prints a complete answers file for the package on this machine\n"
+      "plan     prints every change install would make, and changes nothing\n"
+      "install  installs the package without a person: no window, no prompt\n"
+      "\n"
+      "--package defaults to the current directory. Answer keys (section [Tarnwick]):\n"
+      "AcceptLicense, Jvm, Dir1, Dir2, Dir3, Options, CreateFolders, RestartServer.\n"
+      "Exit codes: 0 installed, 3010 restart needed, 1602 licence not accepted,\n"
+      "1603 failed, 1618 another install is running, 1619 no package, 1639 bad command line.\n";
+
+namespace {
+
+struct OptionSpec {
+    const char* name;
+    bool takesValue;
+};
+
+bool Allowed(const std::string& command, const std::string& option)
+{
+    if (option == "--package")
+        return true;
+    if (option == "--json")
+        return command == "check" || command == "plan";
+    if (option == "--answers" || option == "--set")
+        return command == "plan" || command == "install";
+    if (option == "--log")
+        return command == "install";
+    return false;
+}
+
+} // namespace
+
+bool CommandLine::Parse(const std::vector<std::string>& arguments, CommandLine& out, std::string& error)
+{
+    out = CommandLine {};
+    if (arguments.empty()) {
+        error = "no command given";
+        return false;
+    }
+    const std::string& first = arguments[0];
+    if (first == "--help" || first == "-h" || first == "/?" || first == "help") {
+        out.command = "help";
+        return arguments.size() == 1 || (error = "--help takes nothing more", false);
+    }
+    if (first == "--version") {
+        out.command = "version";
+        return arguments.size() == 1 || (error = "--version takes nothing more", false);
+    }
+    if (first != "check" && first != "answers" && first != "plan" && first != "install") {
+        error = "unknown command " + first;
+        return false;
+    }
+    out.command = first;
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        std::string option = arguments[i];
+        std::optional<std::string> value;
+        const std::size_t equals = option.find('=');
+        if (option.rfind("--", 0) == 0 && equals != std::string::npos) {
+            value = option.substr(equals + 1);
+            option.erase(equals);
+        }
+        if (!Allowed(out.command, option)) {
+            error = option.rfind("--", 0) == 0 ? out.command + " has no option " + option
+                                               : "unexpected argument " + option;
+            return false;
+        }
+        if (option == "--json") {
+            if (value) {
+                error = "--json takes no value";
+                return false;
+            }
+            out.json = true;
+            continue;
+        }
+        if (!value) {
+            if (i + 1 >= arguments.size()) {
+                error = option + " needs a value";
+                return false;
+            }
+            value = arguments[++i];
+        }
+        if (option == "--package")
+            out.package = *value;
+        else if (option == "--answers") {
+            if (out.answersFile) {
+                error = "--answers given twice";
+                return false;
+            }
+            out.answersFile = *value;
+        } else if (option == "--set")
+            out.sets.push_back(*value);
+        else if (option == "--log")
+            out.log = *value;
+    }
+    return true;
+}

@@ -1,0 +1,39 @@
+// tarnwick-cli: installs a package without a person at the screen, for SCCM, Intune, Ansible and
+// scheduled tasks, and tells package authors what the wizard would make of their install.conf.
+#include "cli/CommandLine.h"
+#include "cli/ExitCodes.h"
+#include "cli/InstallRun.h"
+#include "cli/PackageCheck.h"
+#include "platform/MachineSetup.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv)
+{
+    std::vector<std::string> arguments(argv + 1, argv + argc);
+    CommandLine line;
+    std::string error;
+    if (!CommandLine::Parse(arguments, line, error)) {
+        std::fprintf(stderr, "tarnwick-cli: %s\n\n%s", error.c_str(), kUsage);
+        return kExitInvalidCommandLine;
+    }
+    if (line.command == "help") {
+        std::fputs(kUsage, stdout);
+        return kExitSuccess;
+    }
+    if (line.command == "version") {
+        std::printf("tarnwick-cli %s\n", TARNWICK_VERSION);
+        return kExitSuccess;
+    }
+    if (line.command == "check")
+        return RunCheck(line);
+    if (!OpenMachine(error)) {
+        std::fprintf(stderr, "tarnwick-cli: %s\n", error.c_str());
+        return kExitInstallFailure;
+    }
+    if (line.command == "answers")
+        return PrintAnswers(line);
+    return RunInstall(line);
+}

@@ -1,0 +1,265 @@
+#include "cli/ObservedChanges.h"
+
+#include "platform/UniqueHandle.h"
+
+#include <vector>
+
+namespace {
+
+std::string Folded(std::string path)
+{
+    while (path.size() > 3 && (path.back() == '\\' || path.back() == '/'))
+        path.pop_back();
+    for (char& c : path)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return path;
+}
+
+std::string ParentOf(const std::string& path)
+{
+    std::string folded = path;
+    while (folded.size() > 3 && folded.back() == '\\')
+        folded.pop_back();
+    const std::size_t slash = folded.find_last_of('\\');
+    return slash == std::string::npos ? std::string() : folded.substr(0, slash == 2 ? 3 : slash);
+}
+
+std::string KeyName(HKEY root, const std::string& keyPath)
+{
+    return keyPath.empty() ? RootName(root) : RootName(root) + "\\" + keyPath;
+}
+
+std::string JoinKey(const std::string& parent, const std::string& child)
+{
+    return parent.empty() ? child : parent + "\\" + child;
+}
+
+// The size of a file, from its directory entry.
+std::uint64_t FileSize(const std::string& path)
+{
+    WIN32_FIND_DATAA data {};
+    const HANDLE find = FindFirstFileA(path.c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return 0;
+    (void)FindClose(find);
+    return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+} // namespace
+
+std::string RootName(HKEY root)
+{
+    return root == HKEY_LOCAL_MACHINE ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER";
+}
+
+ObservedChanges::ObservedChanges(EventLog& log, bool planning, bool describe)
+    : m_log(log)
+    , m_planning(planning)
+    , m_describe(describe)
+{ }
+
+bool ObservedChanges::Exists(const std::string& path)
+{
+    if (m_planning && m_entries.count(Folded(path)))
+        return true;
+    return m_machine.Exists(path);
+}
+
+BOOL ObservedChanges::CreateFolder(const std::string& path)
+{
+    if (m_planning) {
+        if (Exists(path)) {
+            SetLastError(ERROR_ALREADY_EXISTS);
+            return FALSE;
+        }
+        const std::string parent = ParentOf(path);
+        if (parent.empty() || !Exists(parent)) {
+            SetLastError(ERROR_PATH_NOT_FOUND);
+            return FALSE;
+        }
+        m_entries.insert(Folded(path));
+    } else if (!m_machine.CreateFolder(path)) {
+        return FALSE; // the last error stays the creation's
+    }
+    ++m_counts.folders;
+    m_log.Write(
+        JsonLine::Event("folder-created").Add("path", path), m_describe ? "create folder " + path : "");
+    SetLastError(ERROR_SUCCESS);
+    return TRUE;
+}
+
+BOOL ObservedChanges::CopyFileTo(const std::string& from, const std::string& to)
+{
+    const bool replaced = Exists(to);
+    const std::uint64_t bytes = FileSize(from);
+    if (!m_planning && !m_machine.CopyFileTo(from, to)) {
+        const DWORD error = GetLastError();
+        ++m_counts.failedCopies;
+        m_log.Write(JsonLine::Event("copy-failed").Add("from", from).Add("to", to).Add("error", error),
+            "cannot copy " + from + " to " + to + " (error " + std::to_string(error) + ")");
+        SetLastError(error);
+        return FALSE;
+    }
+    if (m_planning)
+        m_entries.insert(Folded(to));
+    ++m_counts.files;
+    m_counts.bytes += bytes;
+    m_log.Write(JsonLine::Event("file-copied")
+                    .Add("from", from)
+                    .Add("to", to)
+                    .Add("bytes", bytes)
+                    .Add("replaced", replaced),
+        m_describe ? "copy " + from + " to " + to + " (" + std::to_string(bytes) + " bytes, "
+                + (replaced ? "replaces" : "new") + ")"
+                   : "");
+    if (m_progress && m_log.Console() && m_counts.files % 100 == 0) {
+        (void)std::fprintf(m_log.Console(), "\r%u files copied", m_counts.files);
+        (void)std::fflush(m_log.Console());
+    }
+    SetLastError(ERROR_SUCCESS);
+    return TRUE;
+}
+
+RegistryChange ObservedChanges::WriteString(
+    HKEY root, const std::string& keyPath, const std::string& name, const std::string& data)
+{
+    const std::optional<std::string> old = CurrentValue(root, keyPath, name);
+    RegistryChange result;
+    if (m_planning) {
+        result.open = CanWriteKey(root, keyPath);
+        if (result.open == ERROR_SUCCESS)
+            m_values[Folded(KeyName(root, keyPath)) + '\n' + Folded(name)] = data;
+    } else {
+        result = m_machine.WriteString(root, keyPath, name, data);
+    }
+    const LONG status = result.open != ERROR_SUCCESS ? result.open : result.change;
+    if (status == ERROR_SUCCESS)
+        ++m_counts.values;
+    else
+        ++m_counts.failedWrites;
+    JsonLine line = JsonLine::Event("value-written").Add("key", KeyName(root, keyPath)).Add("name", name);
+    if (old)
+        line.Add("old", *old);
+    else
+        line.AddNull("old");
+    line.Add("new", data).Add("result", static_cast<std::int64_t>(status));
+    std::string text;
+    if (m_describe)
+        text = "set " + KeyName(root, keyPath) + " \"" + name
+            + "\": " + (old ? "\"" + *old + "\"" : "(absent)") + " -> \"" + data + "\"";
+    else if (status != ERROR_SUCCESS)
+        text = "cannot write " + KeyName(root, keyPath) + " \"" + name + "\" (error " + std::to_string(status)
+            + ")";
+    m_log.Write(line, text);
+    return result;
+}
+
+RegistryChange ObservedChanges::CreateSubKey(
+    HKEY root, const std::string& parentPath, const std::string& childName)
+{
+    const std::string keyPath = JoinKey(parentPath, childName);
+    RegistryChange result;
+    if (m_planning) {
+        if (KeyExists(root, keyPath))
+            return result;
+        result.open = CanWriteKey(root, parentPath);
+        result.created = result.open == ERROR_SUCCESS;
+        if (result.created)
+            m_keys.insert(Folded(KeyName(root, keyPath)));
+    } else {
+        result = m_machine.CreateSubKey(root, parentPath, childName);
+    }
+    const LONG status = result.open != ERROR_SUCCESS ? result.open : result.change;
+    if (status != ERROR_SUCCESS)
+        ++m_counts.failedWrites;
+    else if (result.created)
+        ++m_counts.keys;
+    else
+        return result; // it was there already: nothing changed
+    std::string text;
+    if (m_describe)
+        text = "create key " + KeyName(root, keyPath);
+    else if (status != ERROR_SUCCESS)
+        text = "cannot create " + KeyName(root, keyPath) + " (error " + std::to_string(status) + ")";
+    m_log.Write(JsonLine::Event("key-created")
+                    .Add("key", KeyName(root, keyPath))
+                    .Add("result", static_cast<std::int64_t>(status)),
+        text);
+    return result;
+}
+
+BOOL ObservedChanges::StartCommand(const std::string& commandLine)
+{
+    ++m_counts.commands;
+    JsonLine line = JsonLine::Event("command").Add("command", commandLine);
+    if (m_planning) {
+        m_log.Write(line.AddNull("exit"), m_describe ? "run " + commandLine : "");
+        return TRUE;
+    }
+    STARTUPINFOA startup {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process {};
+    std::vector<char> command(commandLine.begin(), commandLine.end());
+    command.push_back('\0');
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+            &startup, &process)) {
+        const DWORD error = GetLastError();
+        ++m_counts.failedCommands;
+        m_log.Write(line.AddNull("exit").Add("error", error),
+            "cannot run " + commandLine + " (error " + std::to_string(error) + ")");
+        return FALSE;
+    }
+    const UniqueObject processHandle(process.hProcess);
+    const UniqueObject threadHandle(process.hThread);
+    DWORD exitCode = STILL_ACTIVE;
+    if (WaitForSingleObject(process.hProcess, INFINITE) != WAIT_OBJECT_0
+        || !GetExitCodeProcess(process.hProcess, &exitCode))
+        exitCode = STILL_ACTIVE;
+    if (exitCode != 0)
+        ++m_counts.failedCommands;
+    m_log.Write(line.Add("exit", exitCode),
+        exitCode != 0 ? commandLine + " ended with exit code " + std::to_string(exitCode) : "");
+    return TRUE;
+}
+
+void ObservedChanges::Pause(DWORD)
+{ }
+
+std::optional<std::string> ObservedChanges::CurrentValue(
+    HKEY root, const std::string& keyPath, const std::string& name)
+{
+    if (m_planning) {
+        const auto planned = m_values.find(Folded(KeyName(root, keyPath)) + '\n' + Folded(name));
+        if (planned != m_values.end())
+            return planned->second;
+    }
+    UniqueKey key;
+    if (RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS)
+        return std::nullopt;
+    DWORD size = 0;
+    if (RegQueryValueExA(key.get(), name.c_str(), nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    std::vector<char> buffer(static_cast<std::size_t>(size) + 1, '\0');
+    if (RegQueryValueExA(
+            key.get(), name.c_str(), nullptr, nullptr, reinterpret_cast<LPBYTE>(buffer.data()), &size)
+        != ERROR_SUCCESS)
+        return std::nullopt;
+    return std::string(buffer.data());
+}
+
+bool ObservedChanges::KeyExists(HKEY root, const std::string& keyPath)
+{
+    if (m_keys.count(Folded(KeyName(root, keyPath))))
+        return true;
+    UniqueKey key;
+    return RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
+}
+
+LONG ObservedChanges::CanWriteKey(HKEY root, const std::string& keyPath)
+{
+    if (m_keys.count(Folded(KeyName(root, keyPath))))
+        return ERROR_SUCCESS;
+    UniqueKey key;
+    return RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_WRITE, key.put());
+}
