@@ -35,17 +35,6 @@ std::string JoinKey(const std::string& parent, const std::string& child)
     return parent.empty() ? child : parent + "\\" + child;
 }
 
-// The size of a file, from its directory entry.
-std::uint64_t FileSize(const std::string& path)
-{
-    WIN32_FIND_DATAA data {};
-    const HANDLE find = FindFirstFileA(path.c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE)
-        return 0;
-    (void)FindClose(find);
-    return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
-
 } // namespace
 
 std::string RootName(HKEY root)
@@ -81,7 +70,10 @@ BOOL ObservedChanges::CreateFolder(const std::string& path)
         m_entries.insert(Folded(path));
     } else if (!m_machine.CreateFolder(path)) {
         return FALSE; // the last error stays the creation's
+    } else {
+        m_entries.insert(Folded(path));
     }
+    m_createdFolders.insert(Folded(path));
     ++m_counts.folders;
     m_log.Write(
         JsonLine::Event("folder-created").Add("path", path), m_describe ? "create folder " + path : "");
@@ -89,11 +81,13 @@ BOOL ObservedChanges::CreateFolder(const std::string& path)
     return TRUE;
 }
 
-BOOL ObservedChanges::CopyFileTo(const std::string& from, const std::string& to)
+BOOL ObservedChanges::CopyFileTo(const std::string& from, const std::string& to, ULONGLONG size)
 {
-    const bool replaced = Exists(to);
-    const std::uint64_t bytes = FileSize(from);
-    if (!m_planning && !m_machine.CopyFileTo(from, to)) {
+    const std::string folded = Folded(to);
+    const bool replaced
+        = m_entries.count(folded) || (!m_createdFolders.count(Folded(ParentOf(to))) && m_machine.Exists(to));
+    const std::uint64_t bytes = size;
+    if (!m_planning && !m_machine.CopyFileTo(from, to, size)) {
         const DWORD error = GetLastError();
         ++m_counts.failedCopies;
         m_log.Write(JsonLine::Event("copy-failed").Add("from", from).Add("to", to).Add("error", error),
@@ -101,8 +95,7 @@ BOOL ObservedChanges::CopyFileTo(const std::string& from, const std::string& to)
         SetLastError(error);
         return FALSE;
     }
-    if (m_planning)
-        m_entries.insert(Folded(to));
+    m_entries.insert(folded);
     ++m_counts.files;
     m_counts.bytes += bytes;
     m_log.Write(JsonLine::Event("file-copied")

@@ -32,7 +32,7 @@ public:
 
     bool Exists(const std::string& path) override;
     BOOL CreateFolder(const std::string& path) override;
-    BOOL CopyFileTo(const std::string& from, const std::string& to) override;
+    BOOL CopyFileTo(const std::string& from, const std::string& to, ULONGLONG size) override;
     RegistryChange WriteString(
         HKEY root, const std::string& keyPath, const std::string& name, const std::string& data) override;
     RegistryChange CreateSubKey(
@@ -58,8 +58,11 @@ private:
     bool m_describe;
     bool m_progress = false;
     Counts m_counts;
-    // The plan's overlay; names folded to upper case, as Windows compares them.
+    // What this run has made, names folded to upper case as Windows compares them: the folders it
+    // created and the files it copied. A plan's overlay; an install's shortcut, since a file in a
+    // folder the run created exists only when the run copied it there.
     std::set<std::string> m_entries; // folders and files
+    std::set<std::string> m_createdFolders;
     std::set<std::string> m_keys;
     std::map<std::string, std::string> m_values; // key path + '\n' + value name
 };

@@ -59,7 +59,8 @@ bool CopyFolderTree(std::string source, std::string destination)
             (void)GetMachineChanges().CreateFolder(destination + name);
             if (!CopyFolderTree(source + name, destination + name))
                 allCopied = false;
-        } else if (!GetMachineChanges().CopyFileTo(finder.GetFilePath(), destination + name)) {
+        } else if (!GetMachineChanges().CopyFileTo(
+                       finder.GetFilePath(), destination + name, finder.GetLength())) {
             allCopied = false;
         }
     }

@@ -26,6 +26,11 @@ public:
     BOOL MatchesMask(DWORD mask) const { return (m_current.dwFileAttributes & mask) != 0; }
     BOOL IsDirectory() const { return MatchesMask(FILE_ATTRIBUTE_DIRECTORY); }
     BOOL IsDots() const;
+    // The framework's GetLength: the current file's size in bytes.
+    ULONGLONG GetLength() const
+    {
+        return (static_cast<ULONGLONG>(m_current.nFileSizeHigh) << 32) | m_current.nFileSizeLow;
+    }
 
 private:
     UniqueFind m_find;

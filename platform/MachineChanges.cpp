@@ -23,7 +23,7 @@ BOOL MachineChanges::CreateFolder(const std::string& path)
     return CreateDirectoryA(path.c_str(), nullptr);
 }
 
-BOOL MachineChanges::CopyFileTo(const std::string& from, const std::string& to)
+BOOL MachineChanges::CopyFileTo(const std::string& from, const std::string& to, ULONGLONG)
 {
     return CopyFileA(from.c_str(), to.c_str(), FALSE);
 }

@@ -24,8 +24,9 @@ public:
     virtual bool Exists(const std::string& path);
     // CreateDirectoryA: TRUE, or FALSE with the last error set (ERROR_ALREADY_EXISTS among others).
     virtual BOOL CreateFolder(const std::string& path);
-    // CopyFileA, replacing an existing file: TRUE, or FALSE with the last error set.
-    virtual BOOL CopyFileTo(const std::string& from, const std::string& to);
+    // CopyFileA, replacing an existing file: TRUE, or FALSE with the last error set. size is the
+    // source's size as the folder listing gave it, for those who watch; the copy does not use it.
+    virtual BOOL CopyFileTo(const std::string& from, const std::string& to, ULONGLONG size);
     // Opens root\keyPath for writing (never creating it) and sets name to data as REG_SZ.
     virtual RegistryChange WriteString(
         HKEY root, const std::string& keyPath, const std::string& name, const std::string& data);

@@ -10,6 +10,7 @@
 using BYTE = std::uint8_t;
 using WORD = std::uint16_t;
 using DWORD = std::uint32_t;
+using ULONGLONG = std::uint64_t;
 using LONG = std::int32_t;
 using UINT = unsigned int;
 using BOOL = int;
