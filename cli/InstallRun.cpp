@@ -155,8 +155,10 @@ std::array<std::string, answerKeyCount> EffectiveValues(const Choices& choices)
 {
     std::array<std::string, answerKeyCount> values;
     values[static_cast<std::size_t>(AnswerKey::AcceptLicense)] = choices.acceptLicense ? "yes" : "no";
-    values[static_cast<std::size_t>(AnswerKey::Jvm)]
-        = choices.jvm == Choices::Jvm::Store ? choices.jvmPath : std::string(Answers::keepJvm);
+    if (choices.jvm == Choices::Jvm::Store)
+        values[static_cast<std::size_t>(AnswerKey::Jvm)] = choices.jvmPath;
+    else if (choices.jvm != Choices::Jvm::NotJava)
+        values[static_cast<std::size_t>(AnswerKey::Jvm)] = Answers::keepJvm;
     values[static_cast<std::size_t>(AnswerKey::Dir1)] = choices.directories.dir1;
     values[static_cast<std::size_t>(AnswerKey::Dir2)] = choices.directories.dir2;
     values[static_cast<std::size_t>(AnswerKey::Dir3)] = choices.directories.dir3;
