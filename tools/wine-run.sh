@@ -2,16 +2,43 @@
 # Runs a cross-built Windows program under Wine for ctest: wine-run.sh PREFIX PROGRAM [ARGS...].
 # Every program of a build shares the prefix, made on first use; the test command removes it
 # before a run so that each run starts from a fresh machine.
-# wine-run.sh --prepare PREFIX makes the prefix the same way and stops there: the end-to-end tests
-# and tools/run-under-wine.sh start their machines from it.
+# wine-run.sh --prepare [--arch win32|win64] PREFIX makes the prefix the same way and stops there:
+# the end-to-end tests and tools/run-under-wine.sh start their machines from it.
+# The programs' architecture (the PE header's, or --arch, default win32) picks the Wine loader: a
+# 64-bit build gets a 64-bit prefix made and run by the 64-bit loader, for machines whose kernel runs
+# no 32-bit code, where the 32-bit loader that Debian's "wine" and "wineboot" start cannot run.
 set -eu
+. "$(dirname "$0")/wine-arch.sh"
 prepare_only=
+arch=win32
 if [ "${1:-}" = --prepare ]; then
     prepare_only=1
     shift
+    if [ "${1:-}" = --arch ]; then
+        arch=$2
+        shift 2
+    fi
 fi
 prefix=$1
 shift
+if [ -z "$prepare_only" ]; then
+    arch=$(tarnwick_pe_arch "${1:-}") || arch=win32
+fi
+case $arch in
+win32)
+    if ! tarnwick_runs_i386; then
+        echo "wine-run: $TARNWICK_I386_REASON, so 32-bit Wine cannot start here;" \
+            "the win64 preset builds the same programs for 64-bit Wine" >&2
+        exit 1
+    fi
+    ;;
+win64) export WINEARCH=win64 ;;
+*)
+    echo "wine-run: no architecture '$arch' (win32 or win64)" >&2
+    exit 2
+    ;;
+esac
+wine=$(tarnwick_wine_loader "$arch")
 export WINEPREFIX="$prefix"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
@@ -46,7 +73,7 @@ mkdir -p "$prefix"
     # Two test programs may start at once: one of them prepares the prefix.
     flock 9
     if [ ! -f "$prefix/system.reg" ]; then
-        wineboot -i </dev/null >/dev/null 2>&1 9>&- || true
+        "$wine" wineboot -i </dev/null >/dev/null 2>&1 9>&- || true
         wineserver -w 9>&-
     fi
     [ -f "$prefix/drive_c/windows/Fonts/marlett.ttf" ] || install_fonts
@@ -56,8 +83,8 @@ mkdir -p "$prefix"
     # the session here, detached from the test's output, and keep it for 30 idle seconds.
     if ! server_running; then
         wineserver -p30 </dev/null >/dev/null 2>&1 9>&- || true
-        wine cmd /c exit </dev/null >/dev/null 2>&1 9>&- || true
+        "$wine" cmd /c exit </dev/null >/dev/null 2>&1 9>&- || true
     fi
 ) 9>"$prefix.lock"
 [ -z "$prepare_only" ] || exit 0
-exec wine "$@"
+exec "$wine" "$@"
