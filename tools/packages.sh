@@ -11,7 +11,7 @@ declare -A TARNWICK_PACKAGES=(
     [demo]="cmake make g++ libncurses-dev"
     [native]="cmake make g++ libncurses-dev python3 libgtest-dev googletest libbenchmark-dev tmux"
     [fuzz]="cmake make clang-14 libclang-rt-14-dev"
-    [win32]="cmake make g++-mingw-w64-i686 wine wine32:i386 wine64 fonts-wine xvfb imagemagick"
+    [win32]="cmake make g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 fonts-wine xvfb imagemagick"
 )
 TARNWICK_PACKAGE_GROUPS=(demo native fuzz win32)
 
