@@ -288,19 +288,24 @@ int RunInstall(const CommandLine& line)
             JvmSettings::StoreJvmPath(choices.jvmPath);
 
         const ConfigOptionList options = package.config.getOptions();
-        const bool applied
-            = ApplyTickedOptions(options, choices.ticked, choices.directories, [&](std::size_t i, bool done) {
-                  const ConfigOption& option = *options[i];
-                  if (changes.GetCounts().files >= 100 && !line.log && StandardErrorIsTerminal())
-                      std::fputc('\n', stderr);
-                  log.Write(JsonLine::Event("option")
-                                .Add("number", static_cast<int>(i + 1))
-                                .Add("caption", option.getCaption())
-                                .Add("type", option.getType())
-                                .Add("result", done ? "done" : "failed"),
-                      "option " + std::to_string(i + 1) + " (" + OptionTypeText(option.getType()) + ") "
-                          + option.getCaption() + ": " + (done ? "done" : "FAILED"));
-              });
+        // The engine counts an option whose registry writes were refused as installed; the log
+        // does not: what it meant to change did not change.
+        unsigned failedBefore = changes.GetCounts().failedWrites;
+        const bool applied = ApplyTickedOptions(
+            options, choices.ticked, choices.directories, [&](std::size_t i, bool applied) {
+                const ConfigOption& option = *options[i];
+                const bool done = applied && changes.GetCounts().failedWrites == failedBefore;
+                failedBefore = changes.GetCounts().failedWrites;
+                if (changes.GetCounts().files >= 100 && !line.log && StandardErrorIsTerminal())
+                    std::fputc('\n', stderr);
+                log.Write(JsonLine::Event("option")
+                              .Add("number", static_cast<int>(i + 1))
+                              .Add("caption", option.getCaption())
+                              .Add("type", option.getType())
+                              .Add("result", done ? "done" : "failed"),
+                    "option " + std::to_string(i + 1) + " (" + OptionTypeText(option.getType()) + ") "
+                        + option.getCaption() + ": " + (done ? "done" : "FAILED"));
+            });
         if (applied) {
             if (package.config.isJava)
                 UpdateJavaClassPath(package.config.getClassPath(), choices.directories);
