@@ -190,24 +190,17 @@ BOOL ObservedChanges::StartCommand(const std::string& commandLine)
         m_log.Write(line.AddNull("exit"), m_describe ? "run " + commandLine : "");
         return TRUE;
     }
-    STARTUPINFOA startup {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process {};
-    std::vector<char> command(commandLine.begin(), commandLine.end());
-    command.push_back('\0');
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-            &startup, &process)) {
+    const UniqueObject process = StartWindowlessProcess(commandLine);
+    if (!process) {
         const DWORD error = GetLastError();
         ++m_counts.failedCommands;
         m_log.Write(line.AddNull("exit").Add("error", error),
             "cannot run " + commandLine + " (error " + std::to_string(error) + ")");
         return FALSE;
     }
-    const UniqueObject processHandle(process.hProcess);
-    const UniqueObject threadHandle(process.hThread);
     DWORD exitCode = STILL_ACTIVE;
-    if (WaitForSingleObject(process.hProcess, INFINITE) != WAIT_OBJECT_0
-        || !GetExitCodeProcess(process.hProcess, &exitCode))
+    if (WaitForSingleObject(process.get(), INFINITE) != WAIT_OBJECT_0
+        || !GetExitCodeProcess(process.get(), &exitCode))
         exitCode = STILL_ACTIVE;
     if (exitCode != 0)
         ++m_counts.failedCommands;

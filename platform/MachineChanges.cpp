@@ -57,7 +57,7 @@ RegistryChange MachineChanges::CreateSubKey(
     return result;
 }
 
-BOOL MachineChanges::StartCommand(const std::string& commandLine)
+UniqueObject StartWindowlessProcess(const std::string& commandLine)
 {
     STARTUPINFOA startup {};
     startup.cb = sizeof startup;
@@ -66,11 +66,15 @@ BOOL MachineChanges::StartCommand(const std::string& commandLine)
     command.push_back('\0');
     if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
             &startup, &process))
-        return FALSE;
-    // Nothing waits for the command; its handles would only leak.
-    (void)CloseHandle(process.hProcess);
+        return UniqueObject();
     (void)CloseHandle(process.hThread);
-    return TRUE;
+    return UniqueObject(process.hProcess);
+}
+
+BOOL MachineChanges::StartCommand(const std::string& commandLine)
+{
+    // Nothing waits for the command: its handle is closed at once.
+    return StartWindowlessProcess(commandLine) ? TRUE : FALSE;
 }
 
 void MachineChanges::Pause(DWORD milliseconds)

@@ -5,6 +5,7 @@
 // every change as it is made or, for a dry run, to record it over an overlay instead of making it.
 #pragma once
 
+#include "platform/UniqueHandle.h"
 #include "platform/win32.h"
 
 #include <string>
@@ -39,6 +40,10 @@ public:
     // Waits before the next change (between stopping and starting a service).
     virtual void Pause(DWORD milliseconds);
 };
+
+// Starts a command line as a process without a window, its handles not inherited: the process
+// handle (its thread's is closed), or an empty one with the last error set.
+UniqueObject StartWindowlessProcess(const std::string& commandLine);
 
 // The one in use; the platform's own until SetMachineChanges replaces it.
 MachineChanges& GetMachineChanges();
