@@ -1,5 +1,7 @@
 #include "cli/CommandLine.h"
 
+#include <set>
+
 const char kUsage[]
     = "Usage:\n"
       "  tarnwick-cli check   [--package DIR] [--json]\n"
@@ -19,11 +21,6 @@ const char kUsage[]
       "1603 failed, 1618 another install is running, 1619 no package, 1639 bad command line.\n";
 
 namespace {
-
-struct OptionSpec {
-    const char* name;
-    bool takesValue;
-};
 
 bool Allowed(const std::string& command, const std::string& option)
 {
@@ -61,6 +58,7 @@ bool CommandLine::Parse(const std::vector<std::string>& arguments, CommandLine& 
         return false;
     }
     out.command = first;
+    std::set<std::string> seen;
     for (std::size_t i = 1; i < arguments.size(); ++i) {
         std::string option = arguments[i];
         std::optional<std::string> value;
@@ -89,15 +87,15 @@ bool CommandLine::Parse(const std::vector<std::string>& arguments, CommandLine& 
             }
             value = arguments[++i];
         }
+        if (option != "--set" && !seen.insert(option).second) {
+            error = option + " given twice";
+            return false;
+        }
         if (option == "--package")
             out.package = *value;
-        else if (option == "--answers") {
-            if (out.answersFile) {
-                error = "--answers given twice";
-                return false;
-            }
+        else if (option == "--answers")
             out.answersFile = *value;
-        } else if (option == "--set")
+        else if (option == "--set")
             out.sets.push_back(*value);
         else if (option == "--log")
             out.log = *value;

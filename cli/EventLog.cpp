@@ -2,8 +2,10 @@
 
 namespace {
 
-// A line is handed to the system in one write when it fits the buffer, so a killed run never
-// leaves half a line behind; values are bounded by install.conf's size, far below this.
+// A line is handed to the system in one write when it fits the buffer (values are bounded by
+// install.conf's size, far below this). Linux may still cut a write at a page boundary when the
+// process is killed during it: every line that ends with its line end happened, and what follows
+// the last one is the start of the line in flight, which readers drop.
 constexpr std::size_t kLineBuffer = 1 << 20;
 
 } // namespace

@@ -1,6 +1,6 @@
 // Where the events of a run go: JSON lines to the log (a file, or standard output), each written
-// whole and flushed as soon as its change is made, so a run that is killed leaves a log whose every
-// line happened; and, for people, a short text on a stream of its own.
+// in one piece and flushed as soon as its change is made, so a run that is killed leaves a log
+// whose every whole line happened; and, for people, a short text on a stream of its own.
 #pragma once
 
 #include "cli/JsonLine.h"

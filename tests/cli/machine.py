@@ -145,6 +145,27 @@ class LogError(AssertionError):
     pass
 
 
+TIME_FIELD = re.compile(r'"time":"[^"]*"')
+
+
+def cut_tail(text):
+    """A killed run's log as its whole lines and the start of the line in flight, if any. Linux
+    may cut a write at a page boundary when SIGKILL arrives during it, so a killed run can leave
+    part of one more line after its last line end; that line's change is the one in flight."""
+    cut = text.rfind("\n") + 1
+    return text[:cut], text[cut:]
+
+
+def same_line_start(tail, line):
+    """Whether tail begins line, the times aside (a time has one length, so places stay put)."""
+    found = TIME_FIELD.search(line)
+    if found:
+        start, end = found.span()
+        line = line[:start] + "x" * (end - start) + line[end:]
+        tail = tail[:start] + "x" * max(0, min(len(tail), end) - start) + tail[end:]
+    return line.startswith(tail)
+
+
 def parse_log(text, started=None, ended=None):
     """The events of a JSON-lines log (or of plan --json's output). Every line must be a whole
     line holding one JSON object with "event" and "time" (UTC, milliseconds); with started and
@@ -577,7 +598,8 @@ class NativeMachine(Machine):
         if not started.log_file or not os.path.exists(started.log_file):
             return None
         with open(started.log_file, "rb") as f:
-            return f.read().decode("utf-8")
+            # A cut line may end inside a character: keep its bytes as they are.
+            return f.read().decode("utf-8", errors="surrogateescape")
 
     def finished(self, started):
         return started.process.poll() is not None

@@ -242,12 +242,17 @@ LONG FileRegistryStore::Read(const std::function<LONG(const RegistryTree&)>& act
     return loaded == ERROR_SUCCESS ? action(m_tree) : loaded;
 }
 
+bool FileRegistryStore::MayWrite() const
+{
+    const std::string folder = FolderOf(m_path);
+    return !(::access(folder.c_str(), W_OK) != 0 && IsAccessError(errno))
+        && !(::access(m_path.c_str(), W_OK) != 0 && IsAccessError(errno));
+}
+
 LONG FileRegistryStore::Write(const std::function<LONG(RegistryTree&)>& change)
 {
     // A store the user may not write is refused before the change, as a protected key would be.
-    const std::string folder = FolderOf(m_path);
-    if ((::access(folder.c_str(), W_OK) != 0 && IsAccessError(errno))
-        || (::access(m_path.c_str(), W_OK) != 0 && IsAccessError(errno))) {
+    if (!MayWrite()) {
         m_lastError = "the registry file " + m_path + " is read-only";
         return ERROR_ACCESS_DENIED;
     }

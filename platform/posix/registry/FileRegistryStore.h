@@ -34,6 +34,7 @@ public:
     // gives ERROR_REGISTRY_CORRUPT, one that cannot be read ERROR_ACCESS_DENIED; LastError() says why.
     LONG Read(const std::function<LONG(const RegistryTree&)>& action) override;
     LONG Write(const std::function<LONG(RegistryTree&)>& change) override;
+    bool MayWrite() const override;
 
     const std::string& Path() const { return m_path; }
     const std::string& LastError() const { return m_lastError; }

@@ -150,11 +150,12 @@ LONG WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM access, PHKEY r
     if (!Lookup(key, base))
         return ERROR_INVALID_HANDLE;
     KeyPath path = Join(base.path, subKey);
-    const LONG status = ActiveRegistryStore().Read([&](const RegistryTree& tree) -> LONG {
+    posix::RegistryStore& store = ActiveRegistryStore();
+    const LONG status = store.Read([&](const RegistryTree& tree) -> LONG {
         const RegistryKey* found = tree.Find(path);
         if (!found)
             return ERROR_FILE_NOT_FOUND;
-        if ((access & kWriteAccess) && found->writeProtected)
+        if ((access & kWriteAccess) && (found->writeProtected || !store.MayWrite()))
             return ERROR_ACCESS_DENIED;
         return ERROR_SUCCESS;
     });

@@ -20,6 +20,10 @@ public:
     // durable before it returns. A store that cannot write returns ERROR_ACCESS_DENIED without
     // running change.
     virtual LONG Write(const std::function<LONG(RegistryTree&)>& change) = 0;
+    // false when this user may not change the store at all (a read-only file): opening a key for
+    // writing is then refused, as Windows refuses HKEY_LOCAL_MACHINE to a user who is not an
+    // administrator, rather than failing only at the write.
+    virtual bool MayWrite() const { return true; }
 };
 
 class MemoryRegistryStore : public RegistryStore {
