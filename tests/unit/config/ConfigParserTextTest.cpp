@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace std::string_literals;
@@ -196,4 +197,70 @@ TEST(ConfigParserText, TextEndsAtNulOrLimit)
     const std::string atLimit = std::string(ConfigParser::maxTextSize - tag.size(), ' ') + tag;
     EXPECT_EQ(ConfigParser::parseText(atLimit).getDir1Value(), "a");
     EXPECT_EQ(ConfigParser::parseText(" " + atLimit).getDir1Value(), "");
+}
+
+// The value starts two past the segment's first '=', also when that '=' stands before the
+// attribute name: in stray text, as the group or row character, or as the separator.
+TEST(ConfigParserText, AnEqualsSignBeforeTheAttributeNameMovesTheValue)
+{
+    const std::pair<std::string, std::string> captions[] = {
+        { R"(x=<OPTION1 CAPTION="y">)", R"(OPTION1 CAPTION="y)" },
+        { R"(<OPTION= CAPTION="v">)", R"(CAPTION="v)" },
+        { R"(<OPTION1=CAPTION="v">)", R"(APTION="v)" },
+        // An '=' inside the value is not the first.
+        { R"(<OPTION1 CAPTION="a=b">)", "a=b" },
+    };
+    for (const auto& [text, caption] : captions) {
+        const ConfigOptionList options = ConfigParser::parseText(text).getOptions();
+        ASSERT_EQ(options.size(), 1u) << text;
+        EXPECT_EQ(options[0]->getCaption(), caption) << text;
+    }
+
+    const InstallConfig config
+        = ConfigParser::parseText(R"(<DIR1=VALUE="d"><DIR2 VISIBLE="1"><DIR2=VISIBLE="0">)");
+    EXPECT_EQ(config.getDir1Value(), R"(ALUE="d)");
+    EXPECT_TRUE(config.dir2Visible);
+}
+
+// More options than a package usually has, each with texts of its own, in the order of their groups.
+TEST(ConfigParserText, ManyOptionsKeepTheirOrderAndTexts)
+{
+    constexpr int count = 70;
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        const char group = static_cast<char>('A' + i % 2);
+        text += "<OPTION"s + group + " CAPTION=\"Option " + std::to_string(i) + "\">\r\n<OPTION" + group
+            + " DEST=\"%DIR1%\\" + std::to_string(i) + "\">\r\n";
+    }
+    const ConfigOptionList options = ConfigParser::parseText(text).getOptions();
+    ASSERT_EQ(options.size(), static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        EXPECT_EQ(options[i]->getCaption(), "Option " + std::to_string(i));
+        EXPECT_EQ(options[i]->getDest(), "%DIR1%\\" + std::to_string(i));
+    }
+}
+
+// The parsed texts live in storage shared by the parsed options; a copied option must not depend
+// on it, and changing the copy must leave the parsed option alone.
+TEST(ConfigParserText, CopiedOptionOutlivesTheParsedConfiguration)
+{
+    ConfigOption copy;
+    ConfigOptionPtr kept;
+    {
+        const InstallConfig config
+            = ConfigParser::parseText(R"(<OPTION1 CAPTION="Tags"><OPTION1 TYPE="Copy">)"
+                                      R"(<OPTION1 SOURCE="examples"><OPTION2 CAPTION="Two">)");
+        copy = *config.getOptions()[0];
+        kept = config.getOptions()[1];
+    }
+    EXPECT_EQ(copy.getCaption(), "Tags");
+    EXPECT_EQ(copy.getType(), "Copy");
+    EXPECT_EQ(copy.getSource(), "examples");
+    EXPECT_EQ(kept->getCaption(), "Two");
+
+    ConfigOption changed = copy;
+    changed.setType("ODBC");
+    EXPECT_EQ(changed.getType(), "ODBC");
+    EXPECT_EQ(changed.getCaption(), "Tags");
+    EXPECT_EQ(copy.getType(), "Copy");
 }
