@@ -47,7 +47,7 @@ run_suite() {
         ;;
     fuzz)
         echo "=== fuzz: smoke runs (a long run is: build/fuzz/fuzz/fuzz_config -max_total_time=300)"
-        for target in fuzz_config fuzz_readpath fuzz_regfile fuzz_json; do
+        for target in fuzz_config fuzz_config_diff fuzz_readpath fuzz_regfile fuzz_json fuzz_check; do
             "build/fuzz/fuzz/$target" -runs=20000 -seed=1 2>&1 | tail -n 2
         done
         ;;
