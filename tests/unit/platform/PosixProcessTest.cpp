@@ -2,6 +2,7 @@
 // for the service commands, to keep a second install out, and to name the machine in its log.
 #include "TempFolder.h"
 
+#include "platform/MachineChanges.h"
 #include "platform/UniqueHandle.h"
 #include "platform/win32.h"
 
@@ -11,22 +12,12 @@
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <vector>
 
 namespace {
 
 UniqueObject Start(const std::string& commandLine)
 {
-    STARTUPINFOA startup {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process {};
-    std::vector<char> command(commandLine.begin(), commandLine.end());
-    command.push_back('\0');
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-            &startup, &process))
-        return UniqueObject();
-    (void)CloseHandle(process.hThread);
-    return UniqueObject(process.hProcess);
+    return StartWindowlessProcess(commandLine);
 }
 
 TEST(PosixProcess, WaitGivesTheExitCodeAndASignalCountsAsTheShellReportsIt)
