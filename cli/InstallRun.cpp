@@ -380,6 +380,12 @@ int PrintAnswers(const CommandLine& line)
     const std::string text = Answers::Format(effective, comments,
         "Answers for " + config.getInstallTitle() + ", as the wizard would install it on this machine.\n"
             + "tarnwick-cli install --answers FILE");
-    std::fwrite(text.data(), 1, text.size(), stdout);
+    // Standard output ends each line as the system does (CR LF on Windows, where it is a text
+    // stream): the file's own CRs would come out doubled, and the file read back would be refused.
+    std::string lines;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n'))
+            lines += text[i];
+    std::fwrite(lines.data(), 1, lines.size(), stdout);
     return kExitSuccess;
 }
