@@ -3,9 +3,9 @@
 The cases speak only in terms of a Machine: seed its registry, put files on its drives, set how its
 service command behaves, run the CLI, read the registry back as .reg text and list the files. The
 native machine below runs build/native's tarnwick-cli over a .reg store and a folder standing in for
-drive C:. A machine for tarnwick-cli.exe under Wine implements the same methods (drive C: in the
-prefix, the registry exported with regedit /E, net.exe replaced by a stand-in) without touching the
-cases.
+drive C:. The machine for tarnwick-cli.exe under Wine (wine_machine.py) implements the same methods
+(drive C: in the prefix, the registry exported with regedit /E, net.exe replaced by a stand-in);
+what a machine cannot do, it refuses with unittest.SkipTest and its reason.
 """
 
 import datetime
@@ -364,7 +364,8 @@ class NativeMachine(Machine):
     """tarnwick-cli over the POSIX subset: TARNWICK_REGISTRY names the store, TARNWICK_DRIVES maps
     C: to a folder, and `net` on PATH stands in for the service control."""
 
-    code_page = "cp1252"  # what the POSIX subset reads file names and the store as
+    code_page = "cp1252"  # what the program reads and writes texts as
+    name_encoding = code_page  # what the POSIX subset reads file names and the store as
 
     def __init__(self, cli, base=None):
         self.cli = cli
@@ -404,7 +405,7 @@ class NativeMachine(Machine):
         if not re.match(r"^[cC]:(\\|$)", path):
             raise ValueError("not on drive C: %r" % path)
         parts = [p for p in path[3:].split("\\") if p]
-        return os.path.join(self.drive.encode(), *[p.encode(self.code_page) for p in parts])
+        return os.path.join(self.drive.encode(), *[p.encode(self.name_encoding) for p in parts])
 
     def host_file(self, name, text=None):
         self._counter += 1
@@ -497,7 +498,7 @@ class NativeMachine(Machine):
         self._deny(self.store_dir, 0o555)
 
     def add_package(self, name, files=None, source=None):
-        folder = os.path.join(self.packages.encode(), *[p.encode(self.code_page)
+        folder = os.path.join(self.packages.encode(), *[p.encode(self.name_encoding)
                                                          for p in name.split("/")])
         if source:
             os.makedirs(os.path.dirname(folder), exist_ok=True)
@@ -505,7 +506,8 @@ class NativeMachine(Machine):
         else:
             os.makedirs(folder)
         for relative, data in (files or {}).items():
-            host = os.path.join(folder, *[p.encode(self.code_page) for p in relative.split("/")])
+            host = os.path.join(folder, *[p.encode(self.name_encoding)
+                                          for p in relative.split("/")])
             os.makedirs(os.path.dirname(host), exist_ok=True)
             with open(host, "wb") as out:
                 out.write(data)
@@ -513,11 +515,11 @@ class NativeMachine(Machine):
             for sub, dirs, names in os.walk(folder):
                 for entry in [sub] + [os.path.join(sub, n) for n in names]:
                     os.chown(entry, UNPRIVILEGED, UNPRIVILEGED)
-        return folder.decode(self.code_page)
+        return folder.decode(self.name_encoding)
 
     def package_file(self, package, relative):
-        host = os.path.join(package.encode(self.code_page),
-                            *[p.encode(self.code_page) for p in relative.split("\\")])
+        host = os.path.join(package.encode(self.name_encoding),
+                            *[p.encode(self.name_encoding) for p in relative.split("\\")])
         with open(host, "rb") as f:
             return f.read()
 
@@ -629,7 +631,7 @@ class NativeMachine(Machine):
             yield parts, dirs, files, folder
 
     def _windows(self, parts):
-        return "C:\\" + "\\".join(p.decode(self.code_page) for p in parts)
+        return "C:\\" + "\\".join(p.decode(self.name_encoding) for p in parts)
 
     def files(self):
         out = {}
@@ -651,8 +653,12 @@ class NativeMachine(Machine):
 
 
 def make_machine():
-    """The machine the cases run on: the native one, with the program the test runner names."""
+    """The machine the cases run on, with the program the test runner names: tarnwick-cli.exe
+    under Wine when TARNWICK_CLI_WINE names the prefix, else the native one."""
     cli = os.environ.get("TARNWICK_CLI")
     if not cli:
         raise RuntimeError("TARNWICK_CLI names no tarnwick-cli to test")
+    if os.environ.get("TARNWICK_CLI_WINE"):
+        from wine_machine import WineMachine
+        return WineMachine()
     return NativeMachine(os.path.abspath(cli), base=os.environ.get("TARNWICK_CLI_TMP"))

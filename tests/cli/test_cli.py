@@ -1,5 +1,6 @@
 """tarnwick-cli on a simulated machine: exit codes, answers, plan against install, the log, and
-installs killed halfway. Run: TARNWICK_CLI=build/native/cli/tarnwick-cli python3 -B test_cli.py"""
+installs killed halfway. Run: TARNWICK_CLI=build/native/cli/tarnwick-cli python3 -B test_cli.py;
+under Wine, with TARNWICK_CLI naming tarnwick-cli.exe and TARNWICK_CLI_WINE the prefix to use."""
 
 import os
 import random
