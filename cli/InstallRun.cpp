@@ -279,11 +279,8 @@ int RunInstall(const CommandLine& line)
     {
         AnsweringService questions(log, choices.createFolders, choices.restartServer);
         if (choices.jvm == Choices::Jvm::Keep)
-            log.Write(JsonLine::Event("answer")
-                          .Add("question",
-                              "Setup Detected that you have already set up a JVM in ColdFusion "
-                              "Administrator\nWould you like to Skip this step?")
-                          .Add("answer", "yes"));
+            log.Write(
+                JsonLine::Event("answer").Add("question", JvmSettings::kSkipQuestion).Add("answer", "yes"));
         else if (choices.jvm == Choices::Jvm::Store)
             JvmSettings::StoreJvmPath(choices.jvmPath);
 

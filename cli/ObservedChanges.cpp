@@ -67,13 +67,10 @@ BOOL ObservedChanges::CreateFolder(const std::string& path)
             SetLastError(ERROR_PATH_NOT_FOUND);
             return FALSE;
         }
-        m_entries.insert(Folded(path));
     } else if (!m_machine.CreateFolder(path)) {
         return FALSE; // the last error stays the creation's
-    } else {
-        m_entries.insert(Folded(path));
     }
-    m_createdFolders.insert(Folded(path));
+    m_entries.insert(Folded(path));
     ++m_counts.folders;
     m_log.Write(
         JsonLine::Event("folder-created").Add("path", path), m_describe ? "create folder " + path : "");
@@ -85,7 +82,7 @@ BOOL ObservedChanges::CopyFileTo(const std::string& from, const std::string& to,
 {
     const std::string folded = Folded(to);
     const bool replaced
-        = m_entries.count(folded) || (!m_createdFolders.count(Folded(ParentOf(to))) && m_machine.Exists(to));
+        = m_entries.count(folded) || (!m_entries.count(Folded(ParentOf(to))) && m_machine.Exists(to));
     const std::uint64_t bytes = size;
     if (!m_planning && !m_machine.CopyFileTo(from, to, size)) {
         const DWORD error = GetLastError();

@@ -60,9 +60,9 @@ private:
     Counts m_counts;
     // What this run has made, names folded to upper case as Windows compares them: the folders it
     // created and the files it copied. A plan's overlay; an install's shortcut, since a file in a
-    // folder the run created exists only when the run copied it there.
+    // folder the run created (an entry that holds another can only be such a folder) exists only
+    // when the run copied it there.
     std::set<std::string> m_entries; // folders and files
-    std::set<std::string> m_createdFolders;
     std::set<std::string> m_keys;
     std::map<std::string, std::string> m_values; // key path + '\n' + value name
 };

@@ -45,11 +45,7 @@ void JvmDialog::DoDataExchange(CDataExchange* pDX)
 BOOL JvmDialog::OnInitDialog()
 {
     CDialog::OnInitDialog();
-    if (!ConfiguredJvmPath().empty()
-        && AfxMessageBox("Setup Detected that you have already set up a JVM in ColdFusion Administrator\n"
-                         "Would you like to Skip this step?",
-               MB_YESNO)
-            == IDYES) {
+    if (!ConfiguredJvmPath().empty() && AfxMessageBox(JvmSettings::kSkipQuestion, MB_YESNO) == IDYES) {
         EndDialog(IDOK);
         return TRUE;
     }

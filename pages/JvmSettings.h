@@ -8,6 +8,10 @@
 
 namespace JvmSettings {
 
+// What the JVM page asks when the server has a JVM already; Yes skips the page.
+inline constexpr char kSkipQuestion[] = "Setup Detected that you have already set up a JVM in ColdFusion "
+                                        "Administrator\nWould you like to Skip this step?";
+
 // The JVM page's path box keeps this many characters; a longer path is stored cut to it.
 constexpr std::size_t kMaxPathLength = 255;
 
