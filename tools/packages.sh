@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The Debian 12 packages each part of the project needs, in one place. Sourced by tools/demo.sh and
-# tools/run-tests.sh, run by .ci/run. As a command: tools/packages.sh [GROUP...]  (default: all)
+# tools/run-tests.sh, read by .ci/run. As a command: tools/packages.sh [GROUP...]  (default: all)
+# installs them; tools/packages.sh --list [GROUP...] prints them, one a line.
 #
 # need_packages GROUP...: installs what the groups need and is missing. As root on Debian it runs
 # apt-get; otherwise it prints the one apt-get line that would and fails, so nothing half-works.
@@ -70,6 +71,14 @@ need_packages() {
 
 if [[ ${BASH_SOURCE[0]} == "$0" ]]; then
     set -euo pipefail
+    if [[ ${1:-} == --list ]]; then
+        # Every package of the groups once, for an apt-get line of one's own (.ci/run).
+        shift
+        groups=("$@")
+        [[ ${#groups[@]} -eq 0 ]] && groups=("${TARNWICK_PACKAGE_GROUPS[@]}")
+        for group in "${groups[@]}"; do echo ${TARNWICK_PACKAGES[$group]}; done | tr ' ' '\n' | awk '!seen[$0]++'
+        exit 0
+    fi
     groups=("$@")
     [[ ${#groups[@]} -eq 0 ]] && groups=("${TARNWICK_PACKAGE_GROUPS[@]}")
     need_packages "${groups[@]}"
