@@ -181,7 +181,8 @@ InstallConfig SegmentReader::finish()
     std::memcpy(parsed->text.get(), m_text.data(), m_text.size());
     // Never grown afterwards, so the records stay where the configuration points.
     parsed->records.reserve(m_options.size());
-    m_config.reserveOptions(m_options.size());
+    ConfigOptionList options;
+    options.reserve(m_options.size());
     for (const PendingOption& option : m_options) {
         // Filled in one go rather than cleared first and then filled.
         const auto view = [&](ConfigOption::Text which) {
@@ -192,8 +193,9 @@ InstallConfig SegmentReader::finish()
             view(ConfigOption::Source), view(ConfigOption::Dest), view(ConfigOption::Type) });
         record.enabled = option.enabled;
         record.visible = option.visible;
-        m_config.addOption(ConfigOptionPtr(parsed, &record));
+        options.emplace_back(parsed, &record);
     }
+    m_config.setOptions(std::move(options));
     return std::move(m_config);
 }
 

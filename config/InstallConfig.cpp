@@ -75,7 +75,7 @@ void InstallConfig::addOption(ConfigOptionPtr option)
 {
     m_options.push_back(std::move(option));
 }
-void InstallConfig::reserveOptions(std::size_t count)
+void InstallConfig::setOptions(ConfigOptionList options)
 {
-    m_options.reserve(count);
+    m_options = std::move(options);
 }

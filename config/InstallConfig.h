@@ -44,8 +44,8 @@ public:
     // The same records in the same order; option i belongs to check box i of the main page.
     ConfigOptionList getOptions() const;
     void addOption(ConfigOptionPtr option);
-    // Room for this many options in all, so that adding them does not grow the list step by step.
-    void reserveOptions(std::size_t count);
+    // All the options at once, in place of any added before.
+    void setOptions(ConfigOptionList options);
 
 private:
     std::string m_classPath;

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string_view>
+#include <type_traits>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -82,7 +83,16 @@ constexpr bool isTopLevel(Keyword keyword)
 // False only for exactly "0", "no" or "false".
 inline bool parseFlag(std::string_view value)
 {
-    return !(value == "0" || value == "no" || value == "false");
+    switch (value.size()) {
+    case 1:
+        return value[0] != '0';
+    case 2:
+        return !(value[0] == 'n' && value[1] == 'o');
+    case 5:
+        return value != "false";
+    default:
+        return true;
+    }
 }
 
 // The value of a segment whose first '=' is at e and first '>' at g.
@@ -127,11 +137,30 @@ namespace detail {
 
 // Literal names only: with the length fixed at compile time the compare is inlined, which matters
 // because every tag tries several names.
+template<class Word> Word wordAt(const char* p)
+{
+    Word word;
+    std::memcpy(&word, p, sizeof word);
+    return word;
+}
+
+template<std::size_t N> bool sameBytes(const char* p, const char (&name)[N])
+{
+    constexpr std::size_t length = N - 1;
+    static_assert(length >= 4 && length <= 16);
+    if constexpr (length == 4 || length == 8) {
+        return std::memcmp(p, name, length) == 0;
+    } else {
+        using Word = std::conditional_t<(length >= 8), std::uint64_t, std::uint32_t>;
+        constexpr std::size_t tail = length - sizeof(Word);
+        return wordAt<Word>(p) == wordAt<Word>(name) && wordAt<Word>(p + tail) == wordAt<Word>(name + tail);
+    }
+}
+
 template<std::size_t N> bool occursAt(std::string_view text, std::size_t pos, const char (&name)[N])
 {
     constexpr std::size_t length = N - 1;
-    return pos <= text.size() && text.size() - pos >= length
-        && std::memcmp(text.data() + pos, name, length) == 0;
+    return pos <= text.size() && text.size() - pos >= length && sameBytes(text.data() + pos, name);
 }
 
 // The attribute name of a directory or option tag, which begins at a fixed position. Every
