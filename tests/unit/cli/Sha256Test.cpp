@@ -1,0 +1,166 @@
+#include "cli/Sha256.h"
+#include "cli/FileDigest.h"
+
+#include "TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+
+#ifndef _WIN32
+#include "platform/posix/Handles.h"
+
+#include <cstdio>
+#endif
+
+namespace {
+
+const std::string emptyDigest = "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855";
+const std::string abcDigest = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
+
+std::string RandomBytes(std::size_t size, unsigned seed)
+{
+    std::mt19937 generator(seed);
+    std::string bytes(size, '\0');
+    for (char& c : bytes)
+        c = static_cast<char>(generator() & 0xFF);
+    return bytes;
+}
+
+TEST(Sha256, PublishedVectors)
+{
+    EXPECT_EQ(emptyDigest, Sha256Hex(""));
+    EXPECT_EQ(abcDigest, Sha256Hex("abc"));
+    EXPECT_EQ("248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1",
+        Sha256Hex("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq"));
+
+    // A million 'a's, in pieces that straddle block edges in every way.
+    const std::string as(10000, 'a');
+    const std::size_t pieces[] = { 1, 3, 55, 64, 65, 127, 4096, 9999 };
+    Sha256 hash;
+    std::size_t left = 1000000;
+    for (std::size_t i = 0; left > 0; ++i) {
+        const std::size_t piece = std::min(left, pieces[i % std::size(pieces)]);
+        hash.Update(as.data(), piece);
+        left -= piece;
+    }
+    EXPECT_EQ("cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0", hash.HexDigest());
+}
+
+// Where the length field fits in the last block and where it needs one more.
+TEST(Sha256, PaddingAroundBlockEdges)
+{
+    const struct {
+        std::size_t length;
+        const char* digest;
+    } cases[] = {
+        { 55, "9f4390f8d30c2dd92ec9f095b65e2b9ae9b0a925a5258e241c9f1e910f734318" },
+        { 56, "b35439a4ac6f0948b6d6f9e3c6af0f5f590ce20f1bde7090ef7970686ec6738a" },
+        { 63, "7d3e74a05d7db15bce4ad9ec0658ea98e3f06eeecf16b4c6fff2da457ddc2f34" },
+        { 64, "ffe054fe7ae0cb6dc65c3af9b61d5209f439851db43d0ba5997337df154668eb" },
+        { 65, "635361c48bb9eab14198e76ea8ab7f1a41685d6ad62aa9146d301d4f17eb0ae0" },
+        { 119, "31eba51c313a5c08226adf18d4a359cfdfd8d2e816b13f4af952f7ea6584dcfb" },
+        { 120, "2f3d335432c70b580af0e8e1b3674a7c020d683aa5f73aaaedfdc55af904c21c" },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.digest, Sha256Hex(std::string(c.length, 'a'))) << c.length << " bytes";
+}
+
+// However the bytes arrive, the digest is the same: all at once, byte by byte, or split anywhere.
+TEST(Sha256, PiecesGiveTheSameDigestAsTheWhole)
+{
+    for (std::size_t length = 0; length <= 200; ++length) {
+        const std::string bytes = RandomBytes(length, static_cast<unsigned>(length));
+        const std::string whole = Sha256Hex(bytes);
+
+        Sha256 byByte;
+        for (const char c : bytes)
+            byByte.Update(&c, 1);
+        EXPECT_EQ(whole, byByte.HexDigest()) << length << " bytes one at a time";
+
+        for (const std::size_t split : { std::size_t { 1 }, length / 2, length - 1, std::size_t { 64 } }) {
+            if (split > length)
+                continue;
+            Sha256 twoParts;
+            twoParts.Update(bytes.data(), split);
+            twoParts.Update(nullptr, 0);
+            twoParts.Update(bytes.data() + split, length - split);
+            EXPECT_EQ(whole, twoParts.HexDigest()) << length << " bytes split at " << split;
+        }
+    }
+}
+
+TEST(Sha256, StartsOverAfterEachDigest)
+{
+    Sha256 hash;
+    hash.Update(std::string(70, 'x'));
+    (void)hash.HexDigest();
+    hash.Update("abc");
+    EXPECT_EQ(abcDigest, hash.HexDigest());
+    EXPECT_EQ(emptyDigest, hash.HexDigest());
+}
+
+TEST(Sha256OfFile, EmptyWhenThereIsNoFileToRead)
+{
+    const TempFolder folder;
+    folder.Write("sub\\present.txt", "abc");
+    EXPECT_EQ("", Sha256OfFile(folder.Path("missing.txt")));
+    EXPECT_EQ("", Sha256OfFile(folder.Path("nowhere\\missing.txt")));
+    EXPECT_EQ("", Sha256OfFile(folder.Path("sub"))) << "a folder is no file";
+    EXPECT_EQ("", Sha256OfFile(""));
+    EXPECT_EQ(abcDigest, Sha256OfFile(folder.Path("sub\\present.txt")));
+}
+
+// Files that end before, at and after the 64 KiB read.
+TEST(Sha256OfFile, HashesTheWholeFileAcrossReads)
+{
+    const TempFolder folder;
+    for (const std::size_t size : { 0u, 65535u, 65536u, 65537u, 3u * 65536u + 17u }) {
+        const std::string bytes = RandomBytes(size, 7);
+        folder.Write("data.bin", bytes);
+        EXPECT_EQ(Sha256Hex(bytes), Sha256OfFile(folder.Path("data.bin"))) << size << " bytes";
+    }
+}
+
+#ifndef _WIN32
+// What sha256sum prints for a host file: the first 64 characters of its line.
+std::string Sha256sumOf(const std::filesystem::path& file)
+{
+    const std::string command = "sha256sum -- '" + file.string() + "'";
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe)
+        return "popen failed";
+    char line[256] = {};
+    const bool read = std::fgets(line, sizeof line, pipe) != nullptr;
+    const int status = ::pclose(pipe);
+    if (!read || status != 0)
+        return "sha256sum failed";
+    return std::string(line).substr(0, 64);
+}
+
+TEST(Sha256OfFile, AgreesWithSha256sum)
+{
+    const TempFolder folder;
+    const std::size_t sizes[] = { 0, 1, 55, 56, 64, 65536, 65537, 1 << 20 };
+    for (const std::size_t size : sizes) {
+        const std::string name = "file" + std::to_string(size) + ".bin";
+        folder.Write(name, RandomBytes(size, static_cast<unsigned>(size) + 1));
+        EXPECT_EQ(Sha256sumOf(folder.Host(name)), Sha256OfFile(folder.Path(name))) << size << " bytes";
+    }
+}
+
+TEST(Sha256OfFile, ClosesWhatItOpens)
+{
+    const TempFolder folder;
+    folder.Write("a.txt", "abc");
+    const std::size_t before = posix::OpenHandleCount();
+    (void)Sha256OfFile(folder.Path("a.txt"));
+    (void)Sha256OfFile(folder.Path("missing.txt"));
+    (void)Sha256OfFile(folder.Path());
+    EXPECT_EQ(before, posix::OpenHandleCount());
+}
+#endif
+
+} // namespace
