@@ -6,11 +6,14 @@
 #include <vector>
 
 struct CommandLine {
-    std::string command; // check, answers, plan, install, help, version
+    std::string command; // check, answers, plan, install, undo, help, version
     std::string package = "."; // the package folder; the current directory by default
     std::optional<std::string> answersFile;
     std::vector<std::string> sets; // KEY=VALUE, in order
-    std::optional<std::string> log; // install: the log file, "-" for standard output
+    std::optional<std::string> log; // install: the log file, "-" for standard output; undo: the log read
+    std::optional<std::string> backup; // install: where each file is kept before it is replaced
+    std::optional<std::string> logOut; // undo: its own log, "-" for standard output
+    bool force = false; // undo: also a log written on another computer
     bool json = false; // check and plan: JSON instead of text
 
     // Reads argv; false with a message for anything it does not know.

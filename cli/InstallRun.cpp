@@ -22,8 +22,6 @@
 namespace {
 
 constexpr int kOptionBoxes = Answers::maxOptions;
-// One install at a time on a machine: a second one would interleave its changes with the first's.
-const char kInstallMutex[] = "Global\\TarnwickCliInstall";
 
 // The package as the wizard reads it, from inside its folder, so a folder deeper than MAX_PATH
 // works: its files are opened by their relative names.
@@ -168,13 +166,6 @@ std::array<std::string, answerKeyCount> EffectiveValues(const Choices& choices)
     return values;
 }
 
-std::string ComputerName()
-{
-    char name[MAX_COMPUTERNAME_LENGTH + 1] = {};
-    DWORD size = sizeof name;
-    return GetComputerNameA(name, &size) ? std::string(name, size) : std::string();
-}
-
 const char* OptionTypeText(const std::string& type)
 {
     return type.empty() ? "(none)" : type.c_str();
@@ -211,6 +202,14 @@ int RunInstall(const CommandLine& line)
         std::fprintf(stderr, "tarnwick-cli: %s\n", error.c_str());
         return kExitInvalidCommandLine;
     }
+    if (line.backup && !planning) {
+        const DWORD attributes = GetFileAttributesA(line.backup->c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES ? !CreateDirectoryA(line.backup->c_str(), nullptr)
+                                                  : !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            std::fprintf(stderr, "tarnwick-cli: cannot use %s as the backup folder\n", line.backup->c_str());
+            return kExitInvalidCommandLine;
+        }
+    }
     // People read a plan's changes on standard output, an install's progress on standard error.
     const bool describe = planning && !line.json;
     if (describe)
@@ -242,6 +241,8 @@ int RunInstall(const CommandLine& line)
 
     ObservedChanges changes(log, planning, describe);
     changes.SetProgress(!line.log && StandardErrorIsTerminal());
+    if (line.backup && !planning)
+        changes.SetBackupFolder(*line.backup);
     const auto finish = [&](int code) {
         const ObservedChanges::Counts& counts = changes.GetCounts();
         JsonLine countsLine;
@@ -385,4 +386,13 @@ int PrintAnswers(const CommandLine& line)
             lines += text[i];
     std::fwrite(lines.data(), 1, lines.size(), stdout);
     return kExitSuccess;
+}
+
+const char kInstallMutex[] = "Global\\TarnwickCliInstall";
+
+std::string ComputerName()
+{
+    char name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = sizeof name;
+    return GetComputerNameA(name, &size) ? std::string(name, size) : std::string();
 }

@@ -4,6 +4,7 @@
 #include "cli/ExitCodes.h"
 #include "cli/InstallRun.h"
 #include "cli/PackageCheck.h"
+#include "cli/UndoRun.h"
 #include "platform/MachineSetup.h"
 
 #include <cstdio>
@@ -35,5 +36,7 @@ int main(int argc, char** argv)
     }
     if (line.command == "answers")
         return PrintAnswers(line);
+    if (line.command == "undo")
+        return RunUndo(line);
     return RunInstall(line);
 }

@@ -1,6 +1,9 @@
 #include "cli/ObservedChanges.h"
 
+#include "cli/FileDigest.h"
 #include "platform/UniqueHandle.h"
+
+#include <cstdio>
 
 #include <vector>
 
@@ -40,6 +43,22 @@ std::string JoinKey(const std::string& parent, const std::string& child)
 std::string RootName(HKEY root)
 {
     return root == HKEY_LOCAL_MACHINE ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER";
+}
+
+std::optional<std::string> StoredText(HKEY root, const std::string& keyPath, const std::string& name)
+{
+    UniqueKey key;
+    if (RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS)
+        return std::nullopt;
+    DWORD size = 0;
+    if (RegQueryValueExA(key.get(), name.c_str(), nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    std::vector<char> buffer(static_cast<std::size_t>(size) + 1, '\0');
+    if (RegQueryValueExA(
+            key.get(), name.c_str(), nullptr, nullptr, reinterpret_cast<LPBYTE>(buffer.data()), &size)
+        != ERROR_SUCCESS)
+        return std::nullopt;
+    return std::string(buffer.data());
 }
 
 ObservedChanges::ObservedChanges(EventLog& log, bool planning, bool describe)
@@ -84,6 +103,20 @@ BOOL ObservedChanges::CopyFileTo(const std::string& from, const std::string& to,
     const bool replaced
         = m_entries.count(folded) || (!m_entries.count(Folded(ParentOf(to))) && m_machine.Exists(to));
     const std::uint64_t bytes = size;
+    // The file about to be replaced is kept first; one that cannot be kept is not replaced.
+    std::string backup;
+    if (!m_planning && replaced && !m_backupFolder.empty() && !BackUp(to, backup)) {
+        const DWORD error = GetLastError();
+        ++m_counts.failedCopies;
+        m_log.Write(JsonLine::Event("copy-failed")
+                        .Add("from", from)
+                        .Add("to", to)
+                        .Add("error", error)
+                        .Add("backup", false),
+            "cannot back up " + to + " into " + m_backupFolder + " (error " + std::to_string(error) + ")");
+        SetLastError(error);
+        return FALSE;
+    }
     if (!m_planning && !m_machine.CopyFileTo(from, to, size)) {
         const DWORD error = GetLastError();
         ++m_counts.failedCopies;
@@ -95,11 +128,22 @@ BOOL ObservedChanges::CopyFileTo(const std::string& from, const std::string& to,
     m_entries.insert(folded);
     ++m_counts.files;
     m_counts.bytes += bytes;
-    m_log.Write(JsonLine::Event("file-copied")
-                    .Add("from", from)
-                    .Add("to", to)
-                    .Add("bytes", bytes)
-                    .Add("replaced", replaced),
+    JsonLine line = JsonLine::Event("file-copied")
+                        .Add("from", from)
+                        .Add("to", to)
+                        .Add("bytes", bytes)
+                        .Add("replaced", replaced);
+    // What undo compares, to leave alone a copy that was changed since. A plan copies nothing.
+    if (!m_planning) {
+        const std::string digest = Sha256OfFile(to);
+        if (digest.empty())
+            line.AddNull("sha256");
+        else
+            line.Add("sha256", digest);
+    }
+    if (!backup.empty())
+        line.Add("backup", backup);
+    m_log.Write(line,
         m_describe ? "copy " + from + " to " + to + " (" + std::to_string(bytes) + " bytes, "
                 + (replaced ? "replaces" : "new") + ")"
                    : "");
@@ -209,6 +253,31 @@ BOOL ObservedChanges::StartCommand(const std::string& commandLine)
 void ObservedChanges::Pause(DWORD)
 { }
 
+bool ObservedChanges::BackUp(const std::string& path, std::string& backup)
+{
+    const std::size_t slash = path.find_last_of("\\/");
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    // Numbered, so that files of the same name from different folders, or from an earlier install
+    // into the same backup folder, never overwrite each other.
+    for (int attempts = 0; attempts < 100000; ++attempts) {
+        char number[16];
+        (void)std::snprintf(number, sizeof number, "%05u-", ++m_backups);
+        std::string candidate = m_backupFolder;
+        if (candidate.back() != '\\' && candidate.back() != '/')
+            candidate += '\\';
+        candidate += number + name;
+        if (CopyFileA(path.c_str(), candidate.c_str(), TRUE)) {
+            backup = std::move(candidate);
+            return true;
+        }
+        const DWORD error = GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
+            return false;
+    }
+    SetLastError(ERROR_FILE_EXISTS);
+    return false;
+}
+
 std::optional<std::string> ObservedChanges::CurrentValue(
     HKEY root, const std::string& keyPath, const std::string& name)
 {
@@ -217,18 +286,7 @@ std::optional<std::string> ObservedChanges::CurrentValue(
         if (planned != m_values.end())
             return planned->second;
     }
-    UniqueKey key;
-    if (RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS)
-        return std::nullopt;
-    DWORD size = 0;
-    if (RegQueryValueExA(key.get(), name.c_str(), nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS)
-        return std::nullopt;
-    std::vector<char> buffer(static_cast<std::size_t>(size) + 1, '\0');
-    if (RegQueryValueExA(
-            key.get(), name.c_str(), nullptr, nullptr, reinterpret_cast<LPBYTE>(buffer.data()), &size)
-        != ERROR_SUCCESS)
-        return std::nullopt;
-    return std::string(buffer.data());
+    return StoredText(root, keyPath, name);
 }
 
 bool ObservedChanges::KeyExists(HKEY root, const std::string& keyPath)

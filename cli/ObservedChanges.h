@@ -47,9 +47,15 @@ public:
     // Every file copy so far: the console shows a count while a large tree is copied.
     void SetProgress(bool show) { m_progress = show; }
 
+    // An install copies each file it is about to replace into this folder first, and the log
+    // names the copy, so that undo can bring it back.
+    void SetBackupFolder(const std::string& folder) { m_backupFolder = folder; }
+
 private:
     std::optional<std::string> CurrentValue(HKEY root, const std::string& keyPath, const std::string& name);
     bool KeyExists(HKEY root, const std::string& keyPath);
+    // Copies path into the backup folder under a name of its own; false with the last error set.
+    bool BackUp(const std::string& path, std::string& backup);
     LONG CanWriteKey(HKEY root, const std::string& keyPath);
 
     MachineChanges m_machine; // the platform's own, which makes the changes
@@ -57,6 +63,8 @@ private:
     bool m_planning;
     bool m_describe;
     bool m_progress = false;
+    std::string m_backupFolder;
+    unsigned m_backups = 0;
     Counts m_counts;
     // What this run has made, names folded to upper case as Windows compares them: the folders it
     // created and the files it copied. A plan's overlay; an install's shortcut, since a file in a
@@ -69,3 +77,8 @@ private:
 
 // "HKEY_LOCAL_MACHINE" or "HKEY_CURRENT_USER", the roots the product writes.
 std::string RootName(HKEY root);
+
+// A value's data as text, cut at its first zero byte; empty optional when the key or value is
+// missing or cannot be read. Unlike the product's registry reads, an absent value is told apart
+// from an empty one: the log records which it was.
+std::optional<std::string> StoredText(HKEY root, const std::string& keyPath, const std::string& name);

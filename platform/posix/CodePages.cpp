@@ -1,6 +1,7 @@
 // Text conversion between the system code page and Unicode. The system code page here is always
-// Windows-1252, the one an English or Western European Windows has. Only the directions the product
-// needs exist: 1252 to UTF-16 and UTF-16 to UTF-8, with flags 0 and Win32's buffer rules.
+// Windows-1252, the one an English or Western European Windows has. Both directions exist between
+// 1252 or UTF-8 and UTF-16, with Win32's buffer rules; the only flags are the strict ones
+// (MB_ERR_INVALID_CHARS from UTF-8, WC_NO_BEST_FIT_CHARS to 1252), which read back a log.
 #include "platform/win32.h"
 
 #include <cstddef>
@@ -67,6 +68,91 @@ int EncodeUtf8(char32_t codePoint, unsigned char* out)
     return 4;
 }
 
+// UTF-8 to UTF-16. Ill-formed sequences (overlong, surrogates, beyond U+10FFFF, cut short) fail
+// when strict, and otherwise become U+FFFD.
+int Utf8ToWide(const unsigned char* text, std::size_t length, LPWSTR wide, std::size_t room, bool strict)
+{
+    std::size_t written = 0;
+    const auto put = [&](WCHAR unit) {
+        if (room != 0 && written >= room)
+            return false;
+        if (room != 0)
+            wide[written] = unit;
+        ++written;
+        return true;
+    };
+    for (std::size_t i = 0; i < length;) {
+        const unsigned char lead = text[i];
+        std::size_t count = lead < 0x80   ? 1
+            : lead >= 0xC2 && lead < 0xE0 ? 2
+            : lead >= 0xE0 && lead < 0xF0 ? 3
+            : lead >= 0xF0 && lead < 0xF5 ? 4
+                                          : 0;
+        char32_t codePoint = count == 1 ? lead
+            : count == 2                ? lead & 0x1F
+            : count == 3                ? lead & 0x0F
+                                        : lead & 0x07;
+        bool good = count != 0 && i + count <= length;
+        for (std::size_t k = 1; good && k < count; ++k) {
+            if ((text[i + k] & 0xC0) != 0x80)
+                good = false;
+            else
+                codePoint = (codePoint << 6) | (text[i + k] & 0x3F);
+        }
+        if (good)
+            good = !(count == 3 && (codePoint < 0x800 || (codePoint >= 0xD800 && codePoint < 0xE000)))
+                && !(count == 4 && (codePoint < 0x10000 || codePoint > 0x10FFFF));
+        if (!good) {
+            if (strict)
+                return Fail(ERROR_NO_UNICODE_TRANSLATION);
+            codePoint = 0xFFFD;
+            count = 1;
+        }
+        i += count;
+        const bool fits = codePoint < 0x10000
+            ? put(static_cast<WCHAR>(codePoint))
+            : put(static_cast<WCHAR>(0xD800 + ((codePoint - 0x10000) >> 10)))
+                && put(static_cast<WCHAR>(0xDC00 + ((codePoint - 0x10000) & 0x3FF)));
+        if (!fits)
+            return Fail(ERROR_INSUFFICIENT_BUFFER);
+    }
+    return static_cast<int>(written);
+}
+
+// UTF-16 to 1252: what the code page lacks becomes the default character ('?' unless given), and
+// usedDefaultChar says so. No best-fit mapping is made, as with WC_NO_BEST_FIT_CHARS.
+int WideTo1252(
+    LPCWCH wide, std::size_t length, LPSTR out, std::size_t room, LPCCH defaultChar, LPBOOL usedDefaultChar)
+{
+    if (usedDefaultChar)
+        *usedDefaultChar = FALSE;
+    std::size_t written = 0;
+    for (std::size_t i = 0; i < length; ++i) {
+        int byte = -1;
+        if (wide[i] < 0x80 || (wide[i] >= 0xA0 && wide[i] < 0x100)) {
+            byte = wide[i];
+        } else {
+            for (int k = 0; k < 32; ++k)
+                if (windows1252High[k] == wide[i])
+                    byte = 0x80 + k;
+        }
+        if (byte < 0) {
+            if (usedDefaultChar)
+                *usedDefaultChar = TRUE;
+            byte = static_cast<unsigned char>(defaultChar ? *defaultChar : '?');
+            if (IsHighSurrogate(wide[i]) && i + 1 < length && IsLowSurrogate(wide[i + 1]))
+                ++i; // one character, one default
+        }
+        if (room != 0) {
+            if (written >= room)
+                return Fail(ERROR_INSUFFICIENT_BUFFER);
+            out[written] = static_cast<char>(byte);
+        }
+        ++written;
+    }
+    return static_cast<int>(written);
+}
+
 } // namespace
 
 int WINAPI MultiByteToWideChar(
@@ -76,14 +162,19 @@ int WINAPI MultiByteToWideChar(
         || (wide == nullptr && wideCount > 0)
         || static_cast<const void*>(multiByte) == static_cast<const void*>(wide))
         return Fail(ERROR_INVALID_PARAMETER);
+    // -1: the text ends at its zero byte, which is converted too.
+    const std::size_t length
+        = multiByteCount == -1 ? std::strlen(multiByte) + 1 : static_cast<std::size_t>(multiByteCount);
+    if (codePage == CP_UTF8) {
+        if (flags != 0 && flags != MB_ERR_INVALID_CHARS)
+            return Fail(ERROR_INVALID_FLAGS);
+        return Utf8ToWide(reinterpret_cast<const unsigned char*>(multiByte), length, wide,
+            static_cast<std::size_t>(wideCount), flags == MB_ERR_INVALID_CHARS);
+    }
     if (codePage != CP_ACP && codePage != codePage1252)
         return Fail(ERROR_INVALID_PARAMETER);
     if (flags != 0)
         return Fail(ERROR_INVALID_FLAGS);
-
-    // -1: the text ends at its zero byte, which is converted too.
-    const std::size_t length
-        = multiByteCount == -1 ? std::strlen(multiByte) + 1 : static_cast<std::size_t>(multiByteCount);
     if (wideCount == 0)
         return static_cast<int>(length);
     const std::size_t room = static_cast<std::size_t>(wideCount);
@@ -102,12 +193,6 @@ int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH wide, int wide
         || (multiByte == nullptr && multiByteCount > 0)
         || static_cast<const void*>(multiByte) == static_cast<const void*>(wide))
         return Fail(ERROR_INVALID_PARAMETER);
-    // UTF-8 has no default character: every code point can be written.
-    if (codePage != CP_UTF8 || defaultChar != nullptr || usedDefaultChar != nullptr)
-        return Fail(ERROR_INVALID_PARAMETER);
-    if (flags != 0)
-        return Fail(ERROR_INVALID_FLAGS);
-
     std::size_t length = 0;
     if (wideCount == -1) {
         while (wide[length] != 0)
@@ -116,6 +201,17 @@ int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH wide, int wide
     } else {
         length = static_cast<std::size_t>(wideCount);
     }
+    if (codePage == CP_ACP || codePage == codePage1252) {
+        if (flags != 0 && flags != WC_NO_BEST_FIT_CHARS)
+            return Fail(ERROR_INVALID_FLAGS);
+        return WideTo1252(
+            wide, length, multiByte, static_cast<std::size_t>(multiByteCount), defaultChar, usedDefaultChar);
+    }
+    // UTF-8 has no default character: every code point can be written.
+    if (codePage != CP_UTF8 || defaultChar != nullptr || usedDefaultChar != nullptr)
+        return Fail(ERROR_INVALID_PARAMETER);
+    if (flags != 0)
+        return Fail(ERROR_INVALID_FLAGS);
 
     std::size_t written = 0;
     for (std::size_t i = 0; i < length; ++i) {

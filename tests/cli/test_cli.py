@@ -587,13 +587,16 @@ class AnswerTests(CliCase):
 def comparable(events, outcomes=True):
     """A run's events without what only doing the changes can tell: the time, the result of each
     registry change (the plan's is whether the key may be opened for writing, the install's the
-    write's own), a command's exit code or error (a plan runs nothing), and the command the run was
+    write's own), the digest of a copied file (a plan copies nothing), a command's exit code or
+    error (a plan runs nothing), and the command the run was
     started as and where its package is. With outcomes, each option's result and the end (exit code
     and counts) stay: where the plan sees all the install will meet, it predicts them."""
     out = []
     for e in without_times(events):
         if e["event"] in ("key-created", "value-written"):
             e.pop("result")
+        elif e["event"] == "file-copied":
+            e.pop("sha256", None)
         elif e["event"] == "command":
             e.pop("exit")
             e.pop("error", None)
@@ -839,6 +842,184 @@ class KillTests(CliCase):
                 victim.close()
         # the kills fell all along the run, not only at its ends
         self.assertGreater(len({n * 5 // (len(whole) + 1) for n in lines_at}), 3, sorted(lines_at))
+
+
+class UndoTests(CliCase):
+    """undo takes back what an install log records, and nothing that changed since."""
+
+    BACKUP = "C:\\TarnwickBackup"
+
+    def undo(self, run, *extra, machine=None, log=None):
+        machine = machine or run.machine
+        args = ["undo", "--log", log or run.args[run.args.index("--log") + 1]]
+        out = machine.host_file("undo.jsonl")
+        undone = machine.run(*(args + ["--log-out", out] + list(extra)))
+        with open(out, "rb") as f:
+            undone.events = parse_log(f.read().decode("utf-8"))
+        return undone
+
+    def assertRestored(self, before, machine=None, leave=None):
+        """The store and the drive hold what they held before, but for the folder leave."""
+        after = State(machine or self.machine)
+        outside = (lambda p: not fold(p).startswith(fold(leave))) if leave else (lambda p: True)
+        # The store, once written, also holds a hive's standard keys (HKEY_CURRENT_USER\Software).
+        def flat(registry):
+            return {n: d for n, d in registry.flat().items()
+                    if not (n[1] is None and n[0].count("\\") < 2)}
+        self.assertEqual(flat(after.registry), flat(before.registry))
+        self.assertEqual({p: d for p, d in after.files.items() if outside(p)}, before.files)
+        self.assertEqual(sorted(p for p in after.folders if outside(p)), sorted(before.folders))
+
+    def edit_registry(self, old, new):
+        text = self.machine.registry_text().replace("\r\n", "\n")
+        self.assertIn(old, text)
+        self.machine.seed_registry(text.replace(old, new))
+
+    def kept(self, undone):
+        return sorted((e.get("path") or e.get("key"), e["reason"]) for e in undone.of("kept"))
+
+    def test_install_then_undo_restores_the_machine(self):
+        for source, answers in ((SAMPLE, ["AcceptLicense=yes", "RestartServer=yes"]), (PLAIN, [])):
+            with self.subTest(package=os.path.basename(source)):
+                machine = self.new_machine()
+                package = self.package(source, machine=machine)
+                before = State(machine)
+                run = self.install(package, *answers, machine=machine)
+                self.assertExit(run, SUCCESS)
+                self.assertTrue(all(len(e["sha256"]) == 64 for e in run.of("file-copied")))
+                undone = self.undo(run)
+                self.assertExit(undone, SUCCESS)
+                self.assertEqual(undone.of("kept"), [])
+                self.assertEqual(undone.end["counts"]["kept"], 0)
+                self.assertRestored(before, machine)
+                # Once more: there is nothing left to take back, and nothing is touched.
+                written = State(machine)
+                again = self.undo(run)
+                self.assertExit(again, SUCCESS)
+                self.assertEqual(again.end["counts"]["undone"], 0)
+                self.assertEqual(State(machine).store, written.store)
+                # The store as the program writes it comes back byte for byte.
+                self.assertExit(self.undo(self.install(package, *answers, machine=machine)), SUCCESS)
+                self.assertEqual(State(machine).store, written.store)
+
+    def test_what_changed_since_the_install_is_kept(self):
+        package = self.package(PLAIN)
+        run = self.install(package)
+        self.assertExit(run, SUCCESS)
+        lines = "C:\\CFusion\\CustomTags\\Plain\\lines.cfm"
+        self.machine.write_file(lines, b"<!--- edited on the server --->")
+        self.edit_registry("Counts the lines of a text (Plain Tag Pack)", "Counts lines, our own words")
+        undone = self.undo(run)
+        self.assertExit(undone, INSTALL_FAILURE)
+        self.assertEqual(self.machine.files()[lines], b"<!--- edited on the server --->")
+        tag = self.machine.registry().values(TAGS + "\\CFX_PlainLines")
+        self.assertEqual(tag, {"Description": "Counts lines, our own words"})
+        self.assertEqual(self.kept(undone), [
+            ("C:\\CFusion\\CustomTags\\Plain", "changed since the install"),
+            (lines, "changed since the install"),
+            (TAGS + "\\CFX_PlainLines", "changed since the install"),
+            (TAGS + "\\CFX_PlainLines", "changed since the install")])
+        found = {e.get("name"): e.get("found") for e in undone.of("kept")}
+        self.assertEqual(found["Description"], "Counts lines, our own words")
+        self.assertNotIn("C:\\CFusion\\CustomTags\\Plain\\docs\\usage.txt", self.machine.files())
+
+    def test_class_path_entries_of_later_packages_stay(self):
+        package = self.package(SAMPLE)
+        run = self.install(package, "AcceptLicense=yes")
+        ours = SEED_CLASS_PATH + ";C:\\CFusion\\CustomTags\\Sample\\cfx_sample.jar"
+        self.edit_registry(reg_string(ours), reg_string(ours + ";C:\\Other\\other.jar"))
+        undone = self.undo(run)
+        self.assertExit(undone, SUCCESS)
+        self.assertEqual(self.machine.registry().value(JVM, "JavaClassPath"),
+                         SEED_CLASS_PATH + ";C:\\Other\\other.jar")
+        [taken] = [e for e in undone.of("value-written") if e.get("entryRemoved")]
+        self.assertEqual(taken["entryRemoved"], "C:\\CFusion\\CustomTags\\Sample\\cfx_sample.jar")
+
+    def test_two_installs_undone_newest_first(self):
+        for backup in (True, False):
+            with self.subTest(backup=backup):
+                machine = self.new_machine()
+                package = self.package(SAMPLE, machine=machine)
+                answers = ["AcceptLicense=yes", "RestartServer=yes"]
+                before = State(machine)
+                first = self.install(package, *answers, machine=machine)
+                extra = ["--backup", self.BACKUP] if backup else []
+                second = self.install(package, *answers, machine=machine, extra=extra)
+                self.assertExit(second, SUCCESS)
+                replaced = [e for e in second.of("file-copied") if e["replaced"]]
+                self.assertTrue(replaced)
+                self.assertEqual(all("backup" in e for e in replaced), backup)
+                undone = self.undo(second)
+                if backup:
+                    self.assertExit(undone, SUCCESS)
+                    self.assertEqual(len(undone.of("file-restored")), len(replaced))
+                else:
+                    self.assertExit(undone, INSTALL_FAILURE)
+                    self.assertEqual(self.kept(undone), sorted((e["to"], "cannot be restored")
+                                                               for e in replaced))
+                self.assertExit(self.undo(first), SUCCESS)
+                self.assertRestored(before, machine, leave=self.BACKUP)
+
+    def test_a_log_cut_at_any_line_undoes_what_it_shows(self):
+        package = self.package(SAMPLE)
+        run = self.install(package, "AcceptLicense=yes", "RestartServer=yes")
+        lines = run.log_text.split("\n")[:-1]
+        step = 1 if self.machine.__class__.__name__ == "NativeMachine" else 4
+        for cut in list(range(1, len(lines), step)) + [len(lines)]:
+            with self.subTest(cut=cut):
+                machine = self.new_machine()
+                copy = self.package(SAMPLE, machine=machine)
+                before = State(machine)
+                full = self.install(copy, "AcceptLicense=yes", "RestartServer=yes", machine=machine)
+                whole = full.log_text.split("\n")
+                partial = machine.host_file("cut.jsonl")
+                with open(partial, "wb") as out:  # whole lines and the start of the next one
+                    out.write(("\n".join(whole[:cut]) + "\n" + whole[cut][:20]).encode("utf-8"))
+                shown = parse_log("\n".join(whole[:cut]) + "\n")
+                touched = {fold(e.get("path") or e.get("to") or e.get("key") or "") for e in shown}
+                undone = self.undo(full, log=partial)
+                self.assertIn(undone.end["exit"], (SUCCESS, INSTALL_FAILURE), undone.describe())
+                for e in undone.events[1:-1]:
+                    self.assertIn(fold(e.get("path") or e.get("key")), touched)
+                # The rest of the log takes back the rest.
+                self.assertExit(self.undo(full), SUCCESS)
+                self.assertRestored(before, machine)
+                machine.close()
+
+    def test_logs_it_cannot_use(self):
+        package = self.package(PLAIN)
+        before = State(self.machine)
+        run = self.install(package)
+        after = State(self.machine)
+        log = run.args[run.args.index("--log") + 1]
+        with open(log, "rb") as f:
+            text = f.read()
+        foreign = self.machine.host_file("foreign.jsonl", None)
+        with open(foreign, "wb") as out:
+            out.write(text.replace(b'"computer":"TESTSERVER"', b'"computer":"WEB07"'))
+        plan = self.machine.host_file("plan.jsonl", None)
+        with open(plan, "wb") as out:
+            out.write(self.plan(package).stdout.encode("utf-8"))
+        broken = self.machine.host_file("broken.jsonl", None)
+        with open(broken, "wb") as out:
+            out.write(text.replace(b'"event":"file-copied"', b'"event":"file-copied",,', 1))
+        for name, path in (("foreign", foreign), ("plan", plan), ("broken", broken),
+                           ("missing", self.machine.host_file("missing.jsonl", None))):
+            with self.subTest(log=name):
+                refused = self.machine.run("undo", "--log", path)
+                self.assertEqual(refused.status, self.machine.exit_status(INVALID_COMMAND_LINE),
+                                 refused.describe())
+                self.assertUnchanged(after)
+        self.assertRegex(self.machine.run("undo", "--log", broken).stderr,
+                         r"broken\.jsonl:\d+: not a line of a tarnwick-cli log")
+        with self.machine.hold_install_lock():
+            held = self.machine.run("undo", "--log", log)
+        self.assertEqual(held.status, self.machine.exit_status(ALREADY_RUNNING))
+        self.assertUnchanged(after)
+        forced = self.undo(run, "--force", log=foreign)
+        self.assertExit(forced, SUCCESS)
+        self.assertEqual(forced.events[0]["installedOn"], "WEB07")
+        self.assertRestored(before)
 
 
 if __name__ == "__main__":

@@ -167,6 +167,54 @@ BOOL WINAPI CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES)
     return TRUE;
 }
 
+namespace {
+
+// The entry a path names, its name matched without regard to case when written otherwise; false
+// with the last error set when there is none.
+bool FindEntry(LPCSTR path, HostPath& resolved, struct stat& st)
+{
+    if (DWORD error = ResolvePath(path, resolved))
+        return Fail(error);
+    if (::lstat(resolved.host.c_str(), &st) == 0)
+        return true;
+    const int error = errno;
+    if (MatchCase(resolved, false) && ::lstat(resolved.host.c_str(), &st) == 0)
+        return true;
+    return Fail(ErrorFromErrno(error, resolved.host));
+}
+
+} // namespace
+
+BOOL WINAPI DeleteFileA(LPCSTR path)
+{
+    HostPath resolved;
+    struct stat st;
+    if (!FindEntry(path, resolved, st))
+        return FALSE;
+    // Windows refuses folders and read-only files; unlink would take either.
+    if (S_ISDIR(st.st_mode) || (posix::AttributesOf("", false, st.st_mode, false) & FILE_ATTRIBUTE_READONLY))
+        return Fail(ERROR_ACCESS_DENIED);
+    if (::unlink(resolved.host.c_str()) != 0)
+        return Fail(ErrorFromErrno(errno, resolved.host));
+    return TRUE;
+}
+
+BOOL WINAPI RemoveDirectoryA(LPCSTR path)
+{
+    HostPath resolved;
+    struct stat st;
+    if (!FindEntry(path, resolved, st))
+        return FALSE;
+    if (!S_ISDIR(st.st_mode))
+        return Fail(ERROR_DIRECTORY);
+    if (resolved.IsDriveRoot())
+        return Fail(ERROR_ACCESS_DENIED);
+    if (::rmdir(resolved.host.c_str()) != 0)
+        return Fail(errno == ENOTEMPTY || errno == EEXIST ? ERROR_DIR_NOT_EMPTY
+                                                          : ErrorFromErrno(errno, resolved.host));
+    return TRUE;
+}
+
 BOOL WINAPI CopyFileA(LPCSTR existingFile, LPCSTR newFile, BOOL failIfExists)
 {
     HostPath source;

@@ -266,6 +266,25 @@ LONG WINAPI RegDeleteValueA(HKEY key, LPCSTR valueName)
     });
 }
 
+// As on Windows: the key goes with its values, but not while it has subkeys.
+LONG WINAPI RegDeleteKeyA(HKEY key, LPCSTR subKey)
+{
+    OpenKey open;
+    if (!Lookup(key, open))
+        return ERROR_INVALID_HANDLE;
+    const KeyPath path = Join(open.path, subKey);
+    if (path.size() < 2)
+        return ERROR_ACCESS_DENIED; // a root, or the open key itself named by an empty subkey
+    return ActiveRegistryStore().Write([&](RegistryTree& tree) -> LONG {
+        RegistryKey* found = tree.Find(path);
+        if (!found)
+            return ERROR_FILE_NOT_FOUND;
+        if (found->writeProtected || !found->subkeys.empty())
+            return ERROR_ACCESS_DENIED;
+        return tree.Remove(path) ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
+    });
+}
+
 LONG WINAPI RegDeleteTreeA(HKEY key, LPCSTR subKey)
 {
     OpenKey open;
