@@ -183,6 +183,15 @@ bool FindEntry(LPCSTR path, HostPath& resolved, struct stat& st)
     return Fail(ErrorFromErrno(error, resolved.host));
 }
 
+// A link to a folder is a folder to Windows (a directory symlink): RemoveDirectory takes it away
+// and DeleteFile refuses it.
+bool IsFolder(const HostPath& resolved, const struct stat& st)
+{
+    struct stat target;
+    return S_ISDIR(st.st_mode)
+        || (S_ISLNK(st.st_mode) && ::stat(resolved.host.c_str(), &target) == 0 && S_ISDIR(target.st_mode));
+}
+
 } // namespace
 
 BOOL WINAPI DeleteFileA(LPCSTR path)
@@ -192,7 +201,8 @@ BOOL WINAPI DeleteFileA(LPCSTR path)
     if (!FindEntry(path, resolved, st))
         return FALSE;
     // Windows refuses folders and read-only files; unlink would take either.
-    if (S_ISDIR(st.st_mode) || (posix::AttributesOf("", false, st.st_mode, false) & FILE_ATTRIBUTE_READONLY))
+    if (IsFolder(resolved, st)
+        || (posix::AttributesOf("", false, st.st_mode, false) & FILE_ATTRIBUTE_READONLY))
         return Fail(ERROR_ACCESS_DENIED);
     if (::unlink(resolved.host.c_str()) != 0)
         return Fail(ErrorFromErrno(errno, resolved.host));
@@ -205,10 +215,15 @@ BOOL WINAPI RemoveDirectoryA(LPCSTR path)
     struct stat st;
     if (!FindEntry(path, resolved, st))
         return FALSE;
-    if (!S_ISDIR(st.st_mode))
+    if (!IsFolder(resolved, st))
         return Fail(ERROR_DIRECTORY);
     if (resolved.IsDriveRoot())
         return Fail(ERROR_ACCESS_DENIED);
+    if (S_ISLNK(st.st_mode)) {
+        if (::unlink(resolved.host.c_str()) != 0)
+            return Fail(ErrorFromErrno(errno, resolved.host));
+        return TRUE;
+    }
     if (::rmdir(resolved.host.c_str()) != 0)
         return Fail(errno == ENOTEMPTY || errno == EEXIST ? ERROR_DIR_NOT_EMPTY
                                                           : ErrorFromErrno(errno, resolved.host));
