@@ -18,8 +18,13 @@ public:
     // The object then starts over, ready for the next message.
     [[nodiscard]] std::string HexDigest();
 
+    // For tests: true keeps every Sha256 on the plain C++ compression even where the processor
+    // has SHA instructions, so both can be checked against each other. Returns whether the
+    // processor has them, that is whether the choice makes any difference.
+    static bool UsePortableCompression(bool portable);
+
 private:
-    void Compress(const unsigned char* block);
+    void Compress(const unsigned char* blocks, std::size_t count);
 
     static constexpr std::array<std::uint32_t, 8> initialState { 0x6a09e667, 0xbb67ae85, 0x3c6ef372,
         0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19 };

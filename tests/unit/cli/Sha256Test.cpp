@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <random>
 #include <string>
+#include <vector>
 
 #ifndef _WIN32
 #include "platform/posix/Handles.h"
@@ -29,7 +30,18 @@ std::string RandomBytes(std::size_t size, unsigned seed)
     return bytes;
 }
 
-TEST(Sha256, PublishedVectors)
+// The digest tests run on each compression: the one this processor runs fastest, and the plain
+// C++ one that other processors use.
+class Sha256Test : public testing::TestWithParam<bool> {
+protected:
+    void SetUp() override { (void)Sha256::UsePortableCompression(GetParam()); }
+    void TearDown() override { (void)Sha256::UsePortableCompression(false); }
+};
+
+INSTANTIATE_TEST_SUITE_P(Compression, Sha256Test, testing::Bool(),
+    [](const testing::TestParamInfo<bool>& info) { return info.param ? "Portable" : "Fastest"; });
+
+TEST_P(Sha256Test, PublishedVectors)
 {
     EXPECT_EQ(emptyDigest, Sha256Hex(""));
     EXPECT_EQ(abcDigest, Sha256Hex("abc"));
@@ -50,7 +62,7 @@ TEST(Sha256, PublishedVectors)
 }
 
 // Where the length field fits in the last block and where it needs one more.
-TEST(Sha256, PaddingAroundBlockEdges)
+TEST_P(Sha256Test, PaddingAroundBlockEdges)
 {
     const struct {
         std::size_t length;
@@ -69,7 +81,7 @@ TEST(Sha256, PaddingAroundBlockEdges)
 }
 
 // However the bytes arrive, the digest is the same: all at once, byte by byte, or split anywhere.
-TEST(Sha256, PiecesGiveTheSameDigestAsTheWhole)
+TEST_P(Sha256Test, PiecesGiveTheSameDigestAsTheWhole)
 {
     for (std::size_t length = 0; length <= 200; ++length) {
         const std::string bytes = RandomBytes(length, static_cast<unsigned>(length));
@@ -92,7 +104,7 @@ TEST(Sha256, PiecesGiveTheSameDigestAsTheWhole)
     }
 }
 
-TEST(Sha256, StartsOverAfterEachDigest)
+TEST_P(Sha256Test, StartsOverAfterEachDigest)
 {
     Sha256 hash;
     hash.Update(std::string(70, 'x'));
@@ -100,6 +112,47 @@ TEST(Sha256, StartsOverAfterEachDigest)
     hash.Update("abc");
     EXPECT_EQ(abcDigest, hash.HexDigest());
     EXPECT_EQ(emptyDigest, hash.HexDigest());
+}
+
+// The digest of bytes on the portable or the fastest compression, fed in the pieces that
+// pieceSeed picks: from single bytes to runs of many blocks, at any alignment.
+std::string DigestOn(bool portable, const std::string& bytes, unsigned pieceSeed)
+{
+    (void)Sha256::UsePortableCompression(portable);
+    std::mt19937 generator(pieceSeed);
+    std::uniform_int_distribution<std::size_t> pieceSize(0, bytes.size() / 3 + 70);
+    Sha256 hash;
+    for (std::size_t done = 0; done < bytes.size();) {
+        const std::size_t piece = std::min(bytes.size() - done, pieceSize(generator));
+        hash.Update(bytes.data() + done, piece);
+        done += piece;
+    }
+    return hash.HexDigest();
+}
+
+TEST(Sha256Compression, PortableAndFastestAgree)
+{
+    struct RestoreFastest {
+        ~RestoreFastest() { (void)Sha256::UsePortableCompression(false); }
+    } restore;
+    const bool hasFaster = Sha256::UsePortableCompression(false);
+
+    std::vector<std::size_t> lengths;
+    for (std::size_t length = 0; length <= 300; ++length)
+        lengths.push_back(length);
+    for (const std::size_t length : { 4096u + 1u, 3u * 65536u + 17u, (1u << 20) + 5u })
+        lengths.push_back(length);
+
+    for (const std::size_t length : lengths) {
+        const std::string bytes = RandomBytes(length, static_cast<unsigned>(length) + 1000);
+        const std::string portable = DigestOn(true, bytes, 1);
+        EXPECT_EQ(portable, DigestOn(false, bytes, 1)) << length << " bytes";
+        EXPECT_EQ(portable, DigestOn(false, bytes, 2)) << length << " bytes, other pieces";
+        EXPECT_EQ(portable, Sha256Hex(bytes)) << length << " bytes at once";
+    }
+    if (!hasFaster)
+        GTEST_SKIP() << "this processor has no SHA instructions: the portable compression was only "
+                        "compared with itself";
 }
 
 TEST(Sha256OfFile, EmptyWhenThereIsNoFileToRead)
