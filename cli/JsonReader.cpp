@@ -255,6 +255,15 @@ private:
 bool JsonObject::Parse(std::string_view line)
 {
     m_fields.clear();
+    if (!ParseFields(line)) {
+        m_fields.clear(); // nothing of a refused line
+        return false;
+    }
+    return true;
+}
+
+bool JsonObject::ParseFields(std::string_view line)
+{
     Reader reader(line);
     if (!reader.Take('{'))
         return false;

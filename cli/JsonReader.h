@@ -30,6 +30,8 @@ public:
     [[nodiscard]] std::optional<bool> Boolean(const std::string& key) const;
 
 private:
+    bool ParseFields(std::string_view line);
+
     std::map<std::string, JsonValue> m_fields;
 };
 

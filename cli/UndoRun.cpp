@@ -110,7 +110,8 @@ bool ReadInstallLog(const std::string& path, InstallLog& out, std::string& error
         const auto text = [&](const char* field, std::string& into) {
             const std::optional<std::string> utf8 = object.Text(field);
             const std::optional<std::string> system = utf8 ? Utf8ToSystemText(*utf8) : std::nullopt;
-            if (!system)
+            // A zero byte would cut the name short in every call that takes it.
+            if (!system || system->find('\0') != std::string::npos)
                 good = false;
             else
                 into = *system;

@@ -274,7 +274,7 @@ LONG WINAPI RegDeleteKeyA(HKEY key, LPCSTR subKey)
         return ERROR_INVALID_HANDLE;
     const KeyPath path = Join(open.path, subKey);
     if (path.size() < 2)
-        return ERROR_ACCESS_DENIED; // a root, or the open key itself named by an empty subkey
+        return ERROR_ACCESS_DENIED; // a root
     return ActiveRegistryStore().Write([&](RegistryTree& tree) -> LONG {
         RegistryKey* found = tree.Find(path);
         if (!found)
