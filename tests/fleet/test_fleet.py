@@ -1,0 +1,234 @@
+"""The Ansible plays of examples/fleet on 20 simulated servers (tests/fleet/fleet.py), through
+ansible-playbook with 10 forks: check mode, install, a second install, undo, a second undo.
+
+One server's Custom Tags folder may not be written (as root, its program runs as an unprivileged
+user, as tests/cli/machine.py does), so the package's first copy fails there with 1603. Even servers
+answer RestartServer=yes (exit 0, the service restarted); odd ones use examples/fleet/answers.ini as
+it is (RestartServer=no, exit 3010).
+
+Usage: TARNWICK_CLI=build/.../tarnwick-cli test_fleet.py [unittest options]. Without
+ansible-playbook the test says so in one line and exits 77, which ctest counts as skipped.
+"""
+
+import os
+import shutil
+import sys
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+import fleet  # noqa: E402
+from fleet import EXAMPLE_ANSWERS, Fleet, Server  # noqa: E402
+from machine import INSTALL_FAILURE, REBOOT_REQUIRED, SUCCESS, Registry  # noqa: E402
+
+NAMES = ["srv%02d" % i for i in range(1, 21)]
+READ_ONLY = "srv07"
+TAGS = "C:\\CFusion\\CustomTags"
+SAMPLE_TAG = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Allaire\\ColdFusion\\CurrentVersion\\CustomTags\\CFX_SampleJava"
+JVM = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Allaire\\ColdFusion\\CurrentVersion\\JVM"
+SKIP = 77
+
+
+def restarts(name):
+    return int(name[3:]) % 2 == 0
+
+
+def settled(registry):
+    """A registry's keys and values but the hives' standard keys (HKEY_CURRENT_USER\\Software,
+    HKEY_LOCAL_MACHINE\\SOFTWARE), which a store holds once it has been written."""
+    return {n: d for n, d in registry.flat().items() if not (n[1] is None and n[0].count("\\") < 2)}
+
+
+class Snapshot:
+    """What every server holds at one moment (store bytes, files, folders, the service commands
+    run so far) and the logs fetched from it by then."""
+
+    def __init__(self, servers):
+        self.stores = {n: s.machine.store_bytes() for n, s in servers.items()}
+        self.files = {n: s.machine.files() for n, s in servers.items()}
+        self.folders = {n: s.machine.folders() for n, s in servers.items()}
+        self.services = {n: s.machine.service_log() for n, s in servers.items()}
+        self.logs = {n: {kind: s.logs(kind) for kind in ("install", "undo")}
+                     for n, s in servers.items()}
+
+    def registry(self, name):
+        return Registry(self.stores[name].decode("cp1252"))
+
+
+class FleetTest(unittest.TestCase):
+    """The plays run once, in order, in setUpClass; each test reads one step's results."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.fleet = Fleet(os.path.abspath(os.environ["TARNWICK_CLI"]), NAMES,
+                          base=os.environ.get("TARNWICK_CLI_TMP"))
+        try:
+            cls._run_plays()
+        except BaseException:
+            cls.fleet.close()
+            raise
+
+    @classmethod
+    def _run_plays(cls):
+        servers = cls.fleet.servers
+        restart_answers = os.path.join(cls.fleet.root, "restart.ini")
+        with open(EXAMPLE_ANSWERS) as source, open(restart_answers, "w") as out:
+            out.write(source.read().replace("RestartServer=no", "RestartServer=yes"))
+        for name, server in servers.items():
+            if restarts(name):
+                server.answers = restart_answers
+        servers[READ_ONLY].deny_writes(TAGS)
+
+        cls.seed = Snapshot(servers)
+        cls.check = cls.fleet.play("install.yml", "--check")
+        cls.after_check = Snapshot(servers)
+        cls.install = cls.fleet.play("install.yml")
+        cls.installed = Snapshot(servers)
+        cls.again = cls.fleet.play("install.yml")
+        cls.after_again = Snapshot(servers)
+        cls.undo = cls.fleet.play("undo.yml")
+        cls.undone = Snapshot(servers)
+        cls.undo_again = cls.fleet.play("undo.yml")
+        cls.after_undo_again = Snapshot(servers)
+        for title, run in (("check", cls.check), ("install", cls.install), ("again", cls.again),
+                           ("undo", cls.undo), ("undo again", cls.undo_again)):
+            print("fleet: %s: %.1f s, %.1f s CPU" % (title, run.seconds, run.cpu_seconds),
+                  file=sys.stderr)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.fleet.close()
+
+    def servers(self):
+        return self.fleet.servers
+
+    def assertRecap(self, run, changed, failed=()):
+        """The play recap lists every server; exactly changed changed and failed failed."""
+        self.assertEqual(sorted(run.recap), NAMES, run.describe())
+        self.assertEqual(run.hosts_where(changed=1), sorted(changed), run.describe())
+        self.assertEqual(run.hosts_where(failed=1), sorted(failed), run.describe())
+        self.assertEqual(run.hosts_where(unreachable=1), [], run.describe())
+        self.assertEqual(run.status, 2 if failed else 0, run.describe())
+
+    def test_check_mode_plans_and_changes_nothing(self):
+        others = [n for n in NAMES if n != READ_ONLY]
+        # plan cannot see the folder's mode, so it foresees the read-only server's install too
+        self.assertRecap(self.check, changed=NAMES)
+        for name in NAMES:
+            with self.subTest(server=name):
+                self.assertEqual(self.after_check.stores[name], self.seed.stores[name])
+                self.assertEqual(self.after_check.files[name], self.seed.files[name])
+                self.assertEqual(self.after_check.folders[name], self.seed.folders[name])
+                self.assertEqual(self.after_check.logs[name], {"install": [], "undo": []})
+                self.assertEqual(self.after_check.services[name], [])
+        for name in others:
+            facts = self.check.facts(name)
+            expected = SUCCESS if restarts(name) else REBOOT_REQUIRED
+            self.assertEqual(int(facts["tarnwick_exit_code"]), expected, name)
+            self.assertEqual(facts["tarnwick_counts"]["files"], 7, name)
+
+    def test_install_changes_19_servers_and_fails_the_read_only_one(self):
+        others = [n for n in NAMES if n != READ_ONLY]
+        self.assertRecap(self.install, changed=others, failed=[READ_ONLY])
+        for name in others:
+            with self.subTest(server=name):
+                server = self.servers()[name]
+                registry = self.installed.registry(name)
+                self.assertTrue(registry.has_key(SAMPLE_TAG))
+                self.assertIn("cfx_sample.jar", registry.value(JVM, "JavaClassPath"))
+                self.assertIn("C:\\CFusion\\CustomTags\\Sample\\cfx_sample.jar",
+                              self.installed.files[name])
+                # the log came back, whole, and says what the facts say
+                logs = self.installed.logs[name]["install"]
+                self.assertEqual(len(logs), 1)
+                events = Server.events(logs[0])
+                self.assertEqual(events[0]["computer"], name.upper())
+                expected = SUCCESS if restarts(name) else REBOOT_REQUIRED
+                self.assertEqual(events[-1]["exit"], expected)
+                facts = self.install.facts(name)
+                self.assertEqual(int(facts["tarnwick_exit_code"]), expected)
+                self.assertIs(facts["tarnwick_restart_needed"], not restarts(name))
+                self.assertEqual(facts["tarnwick_log"], logs[0])
+                self.assertEqual(facts["tarnwick_counts"], events[-1]["counts"])
+                # the answers each server was given, and the service they restarted
+                answers = events[0]["answers"]
+                self.assertEqual(answers["RestartServer"]["value"], "yes" if restarts(name) else "no")
+                self.assertEqual(answers["Dir2"]["source"], "file")
+                self.assertEqual(bool(self.installed.services[name]), restarts(name))
+
+    def test_the_failed_install_is_reported_with_its_log(self):
+        facts = self.install.facts(READ_ONLY)
+        self.assertEqual(int(facts["tarnwick_exit_code"]), INSTALL_FAILURE)
+        self.assertIs(facts["tarnwick_restart_needed"], False)
+        logs = self.installed.logs[READ_ONLY]["install"]
+        self.assertEqual(len(logs), 1)
+        self.assertEqual(facts["tarnwick_log"], logs[0])
+        events = Server.events(logs[0])
+        self.assertEqual(events[-1]["exit"], INSTALL_FAILURE)
+        self.assertIn({"number": 1, "result": "failed"},
+                      [{"number": e["number"], "result": e["result"]}
+                       for e in events if e["event"] == "option"])
+        failed = [t for t in self.install.tasks(READ_ONLY) if t[1] == "failed"]
+        self.assertEqual(failed, [("Install the package", "failed")])
+        self.assertFalse(self.installed.registry(READ_ONLY).has_key(SAMPLE_TAG))
+        self.assertEqual(self.installed.folders[READ_ONLY], self.seed.folders[READ_ONLY])
+
+    def test_a_second_install_leaves_installed_servers_alone(self):
+        others = [n for n in NAMES if n != READ_ONLY]
+        self.assertRecap(self.again, changed=[], failed=[READ_ONLY])
+        for name in others:
+            with self.subTest(server=name):
+                self.assertEqual(self.after_again.stores[name], self.installed.stores[name])
+                self.assertEqual(self.after_again.files[name], self.installed.files[name])
+                self.assertEqual(self.after_again.logs[name], self.installed.logs[name])
+                # left before anything was staged or run
+                self.assertNotIn("Run tarnwick-cli install", [t for t, _ in self.again.tasks(name)])
+        # the failed one is tried again, and its new log fetched beside the first
+        logs = self.after_again.logs[READ_ONLY]["install"]
+        self.assertEqual(len(logs), 2)
+        self.assertEqual(Server.events(logs[1])[-1]["exit"], INSTALL_FAILURE)
+
+    def test_undo_restores_every_server(self):
+        self.assertRecap(self.undo, changed=NAMES)
+        for name in NAMES:
+            with self.subTest(server=name):
+                # Compared parsed, not byte for byte: a store that has been written also holds
+                # the hives' standard keys, which the seed file leaves implied.
+                self.assertEqual(settled(self.undone.registry(name)), settled(self.seed.registry(name)))
+                self.assertEqual(self.undone.files[name], self.seed.files[name])
+                self.assertEqual(self.undone.folders[name], self.seed.folders[name])
+                facts = self.undo.facts(name)
+                self.assertEqual(int(facts["tarnwick_exit_code"]), 0)
+                self.assertGreater(facts["tarnwick_counts"]["undone"], 0)
+                self.assertEqual(facts["tarnwick_counts"]["kept"], 0)
+                # one undo, with a log of its own, per install since the last undo
+                undo_logs = self.undone.logs[name]["undo"]
+                self.assertEqual(len(undo_logs), len(self.undone.logs[name]["install"]))
+                self.assertEqual(facts["tarnwick_undo_logs"], undo_logs)
+                for path in undo_logs:
+                    self.assertEqual(Server.events(path)[-1]["exit"], 0)
+
+    def test_a_second_undo_finds_nothing_to_undo(self):
+        self.assertRecap(self.undo_again, changed=[])
+        self.assertEqual(self.after_undo_again.stores, self.undone.stores)
+        self.assertEqual(self.after_undo_again.logs, self.undone.logs)
+        for name in NAMES:
+            self.assertNotIn("Run tarnwick-cli undo", [t for t, _ in self.undo_again.tasks(name)])
+
+
+def main():
+    if shutil.which("ansible-playbook") is None:
+        print("fleet: ansible-playbook not found (Debian: apt-get install ansible-core); "
+              "the fleet plays are not tested")
+        return SKIP
+    if not os.environ.get("TARNWICK_CLI"):
+        print("fleet: TARNWICK_CLI names no tarnwick-cli to test", file=sys.stderr)
+        return 2
+    result = unittest.main(exit=False, verbosity=2).result
+    if result.skipped and not result.testsRun - len(result.skipped):
+        return SKIP
+    return 0 if result.wasSuccessful() else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
