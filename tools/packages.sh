@@ -8,13 +8,15 @@
 
 # demo: the terminal wizard. native: its tests and benchmarks (tmux drives the terminal tests).
 # fuzz: libFuzzer. win32: the Windows exe, its tests under 32-bit Wine, the end-to-end pictures.
+# fleet: ansible-playbook for the test of the Ansible plays in examples/fleet (skipped without it).
 declare -A TARNWICK_PACKAGES=(
     [demo]="cmake make g++ libncurses-dev"
     [native]="cmake make g++ libncurses-dev python3 libgtest-dev googletest libbenchmark-dev tmux"
     [fuzz]="cmake make clang-14 libclang-rt-14-dev"
     [win32]="cmake make g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386 wine64 fonts-wine xvfb imagemagick"
+    [fleet]="ansible-core"
 )
-TARNWICK_PACKAGE_GROUPS=(demo native fuzz win32)
+TARNWICK_PACKAGE_GROUPS=(demo native fuzz win32 fleet)
 
 # The packages of the groups that dpkg does not list as installed.
 missing_packages() {

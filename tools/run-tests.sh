@@ -26,6 +26,13 @@ done
 source tools/packages.sh
 source tools/wine-arch.sh
 need_packages "${groups[@]}" || exit 1
+if [[ " ${groups[*]} " == *" native "* ]]; then
+    # The fleet test runs the Ansible plays; without ansible-playbook, ctest skips it.
+    need_packages fleet || true
+    if ! command -v ansible-playbook >/dev/null; then
+        echo "=== fleet: ansible-playbook not found; ctest will skip fleet.plays (Debian: apt-get install ansible-core)"
+    fi
+fi
 
 summary=()
 run_suite() {
