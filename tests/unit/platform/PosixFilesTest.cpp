@@ -21,6 +21,18 @@ protected:
     }
 };
 
+// RemoveDirectoryA refuses a drive's root, as Windows does, even when it is empty.
+TEST_F(DriveMapping, ADrivesRootIsNeverRemoved)
+{
+    TempFolder folder;
+    fs::create_directory(folder.Host("c"));
+    posix::SetDriveMapping("C:=" + folder.Host("c").string());
+    SetLastError(0);
+    EXPECT_FALSE(RemoveDirectoryA("C:\\"));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
+    EXPECT_TRUE(fs::is_directory(folder.Host("c")));
+}
+
 TEST_F(DriveMapping, MapsLettersToHostFoldersLikeDosdevices)
 {
     TempFolder folder;

@@ -3,14 +3,12 @@
 #include "RegistryHelpers.h"
 #include "TempFolder.h"
 
-#include "platform/posix/files/DriveMap.h"
 #include "platform/posix/registry/RegistryStore.h"
 #include "platform/UniqueHandle.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -92,24 +90,6 @@ TEST(PosixRemoveDirectory, RemovesOnlyEmptyFolders)
         ERROR_FILE_NOT_FOUND, ErrorOf([&] { return RemoveDirectoryA(folder.Path("Missing").c_str()); }));
     EXPECT_EQ(
         ERROR_PATH_NOT_FOUND, ErrorOf([&] { return RemoveDirectoryA(folder.Path("Missing\\Sub").c_str()); }));
-}
-
-class PosixRemoveDrive : public ::testing::Test {
-protected:
-    void TearDown() override
-    {
-        const char* text = std::getenv("TARNWICK_DRIVES");
-        posix::SetDriveMapping(text ? text : "");
-    }
-};
-
-TEST_F(PosixRemoveDrive, ADrivesRootStays)
-{
-    TempFolder folder;
-    fs::create_directory(folder.Host("c"));
-    posix::SetDriveMapping("C:=" + folder.Host("c").string());
-    EXPECT_EQ(ERROR_ACCESS_DENIED, ErrorOf([] { return RemoveDirectoryA("C:\\"); }));
-    EXPECT_TRUE(fs::is_directory(folder.Host("c")));
 }
 
 // A folder link is a directory to Windows: RemoveDirectory takes the link away, DeleteFile refuses
