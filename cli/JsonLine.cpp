@@ -100,6 +100,34 @@ std::string SystemTextToUtf8(std::string_view text)
     return utf8;
 }
 
+std::optional<std::string> Utf8ToSystemText(std::string_view utf8)
+{
+    if (IsAscii(utf8))
+        return std::string(utf8);
+    if (utf8.size() > INT_MAX / 2)
+        return std::nullopt;
+    const int size = static_cast<int>(utf8.size());
+    const int wideSize = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, nullptr, 0);
+    if (wideSize <= 0)
+        return std::nullopt;
+    std::vector<WCHAR> wide(static_cast<std::size_t>(wideSize));
+    if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, wide.data(), wideSize)
+        != wideSize)
+        return std::nullopt;
+    BOOL lost = FALSE;
+    const int textSize = WideCharToMultiByte(
+        CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), wideSize, nullptr, 0, nullptr, &lost);
+    if (textSize <= 0 || lost)
+        return std::nullopt;
+    std::string text(static_cast<std::size_t>(textSize), '\0');
+    if (WideCharToMultiByte(
+            CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), wideSize, text.data(), textSize, nullptr, &lost)
+            != textSize
+        || lost)
+        return std::nullopt;
+    return text;
+}
+
 std::string JsonString(std::string_view text)
 {
     std::string out;

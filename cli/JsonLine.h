@@ -5,6 +5,7 @@
 #include <chrono>
 #include <concepts>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -46,6 +47,10 @@ private:
 
 // A text of the system code page as UTF-8.
 [[nodiscard]] std::string SystemTextToUtf8(std::string_view text);
+
+// The way back, for a log read again: UTF-8 as a text of the system code page; empty optional for
+// UTF-8 that is not well formed or holds a character the code page lacks.
+[[nodiscard]] std::optional<std::string> Utf8ToSystemText(std::string_view utf8);
 
 // A text of the system code page as a JSON string, quotes included.
 [[nodiscard]] std::string JsonString(std::string_view text);

@@ -1,10 +1,6 @@
 #include "cli/JsonReader.h"
 
-#include "platform/win32.h"
-
 #include <charconv>
-#include <climits>
-#include <vector>
 
 namespace {
 
@@ -314,35 +310,4 @@ std::optional<bool> JsonObject::Boolean(const std::string& key) const
     if (found == m_fields.end() || found->second.kind != JsonValue::Kind::Boolean)
         return std::nullopt;
     return found->second.boolean;
-}
-
-std::optional<std::string> Utf8ToSystemText(std::string_view utf8)
-{
-    bool ascii = true;
-    for (const char c : utf8)
-        ascii = ascii && static_cast<unsigned char>(c) < 0x80;
-    if (ascii)
-        return std::string(utf8);
-    if (utf8.size() > INT_MAX / 2)
-        return std::nullopt;
-    const int size = static_cast<int>(utf8.size());
-    const int wideSize = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, nullptr, 0);
-    if (wideSize <= 0)
-        return std::nullopt;
-    std::vector<WCHAR> wide(static_cast<std::size_t>(wideSize));
-    if (MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), size, wide.data(), wideSize)
-        != wideSize)
-        return std::nullopt;
-    BOOL lost = FALSE;
-    const int textSize = WideCharToMultiByte(
-        CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), wideSize, nullptr, 0, nullptr, &lost);
-    if (textSize <= 0 || lost)
-        return std::nullopt;
-    std::string text(static_cast<std::size_t>(textSize), '\0');
-    if (WideCharToMultiByte(
-            CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), wideSize, text.data(), textSize, nullptr, &lost)
-            != textSize
-        || lost)
-        return std::nullopt;
-    return text;
 }

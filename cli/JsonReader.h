@@ -34,6 +34,3 @@ private:
 
     std::map<std::string, JsonValue> m_fields;
 };
-
-// UTF-8 as a text of the system code page; empty optional when a character has no place in it.
-[[nodiscard]] std::optional<std::string> Utf8ToSystemText(std::string_view utf8);
