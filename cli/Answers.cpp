@@ -1,5 +1,7 @@
 #include "cli/Answers.h"
 
+#include "cli/TextCase.h"
+
 #include <algorithm>
 #include <charconv>
 
@@ -17,16 +19,6 @@ std::string_view Trim(std::string_view text)
     if (first == std::string_view::npos)
         return {};
     return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
-
-char LowerAscii(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b)
-{
-    return std::ranges::equal(a, b, [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
 }
 
 std::optional<AnswerKey> FindKey(std::string_view name)
