@@ -4,8 +4,11 @@
 #include "cli/ExitCodes.h"
 #include "cli/FileDigest.h"
 #include "cli/InstallRun.h"
+#include "cli/JsonLine.h"
 #include "cli/JsonReader.h"
 #include "cli/ObservedChanges.h"
+#include "cli/TextCase.h"
+#include "engine/InstallSteps.h"
 #include "platform/UniqueHandle.h"
 #include "platform/win32.h"
 
@@ -19,22 +22,6 @@
 #include <vector>
 
 namespace {
-
-// The server's class path, the one value that every Java package appends to.
-const char kClassPathKey[] = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Allaire\\ColdFusion\\CurrentVersion\\JVM";
-const char kClassPathName[] = "JavaClassPath";
-
-bool SameFolded(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
-        if (upper(a[i]) != upper(b[i]))
-            return false;
-    }
-    return true;
-}
 
 // One change the install log records, its texts in the system code page.
 struct Change {
@@ -160,7 +147,7 @@ bool SplitKey(const std::string& key, HKEY& root, std::string& path)
 {
     for (const HKEY candidate : { HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER }) {
         const std::string name = RootName(candidate);
-        if (key.size() > name.size() && SameFolded(key.substr(0, name.size()), name)
+        if (key.size() > name.size() && EqualsNoCase(key.substr(0, name.size()), name)
             && key[name.size()] == '\\') {
             root = candidate;
             path = key.substr(name.size() + 1);
@@ -272,8 +259,9 @@ private:
         }
         // The class path is shared: other packages may have appended since. Take out just the
         // entry this install appended, when it is still there.
-        if (now && SameFolded(change.key, kClassPathKey) && SameFolded(change.name, kClassPathName)
-            && change.oldData && change.newData.size() > change.oldData->size()
+        if (now && EqualsNoCase(change.key, RootName(HKEY_LOCAL_MACHINE) + "\\" + kJvmKey)
+            && EqualsNoCase(change.name, kJavaClassPathValue) && change.oldData
+            && change.newData.size() > change.oldData->size()
             && change.newData.compare(0, change.oldData->size(), *change.oldData) == 0) {
             std::string appended = change.newData.substr(change.oldData->size());
             if (!appended.empty() && appended.front() == ';')
@@ -475,7 +463,7 @@ int RunUndo(const CommandLine& line)
         return kExitInvalidCommandLine;
     }
     const std::string here = ComputerName();
-    if (!SameFolded(install.computer, here) && !line.force) {
+    if (!EqualsNoCase(install.computer, here) && !line.force) {
         std::fprintf(stderr,
             "tarnwick-cli: %s is the log of an install on %s, and this is %s; --force undoes it here\n",
             line.log->c_str(), install.computer.c_str(), here.c_str());

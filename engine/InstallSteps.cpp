@@ -8,9 +8,11 @@
 
 #include <algorithm>
 
+const char kJvmKey[] = "SOFTWARE\\Allaire\\ColdFusion\\CurrentVersion\\JVM";
+const char kJavaClassPathValue[] = "JavaClassPath";
+
 namespace {
 
-const char kJvmKey[] = "SOFTWARE\\Allaire\\ColdFusion\\CurrentVersion\\JVM";
 const char kServiceStop[] = "net stop \"Cold Fusion Application Server\"";
 const char kServiceStart[] = "net start \"Cold Fusion Application Server\"";
 constexpr DWORD kRestartPauseMs = 5000;
@@ -39,11 +41,11 @@ bool ApplyTickedOptions(const ConfigOptionList& options, const std::vector<bool>
 void UpdateJavaClassPath(const std::string& classPath, const DirectoryTexts& directories)
 {
     const RegistryAccess registry;
-    std::string current = registry.ReadString(HKEY_LOCAL_MACHINE, kJvmKey, "JavaClassPath");
+    std::string current = registry.ReadString(HKEY_LOCAL_MACHINE, kJvmKey, kJavaClassPathValue);
     if (current.empty() || current.back() != ';')
         current += ';';
     const std::string addition = ReplaceDirectoryPlaceholders(classPath, directories);
-    (void)registry.WriteString(HKEY_LOCAL_MACHINE, kJvmKey, "JavaClassPath", current + addition);
+    (void)registry.WriteString(HKEY_LOCAL_MACHINE, kJvmKey, kJavaClassPathValue, current + addition);
 }
 
 void RestartServerService()
