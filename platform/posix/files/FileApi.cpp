@@ -123,21 +123,39 @@ BOOL WINAPI SetCurrentDirectoryA(LPCSTR path)
     return TRUE;
 }
 
+namespace {
+
+// The entry a path names, its name matched without regard to case when written otherwise; false
+// with the last error set when there is none.
+bool FindEntry(LPCSTR path, HostPath& resolved, struct stat& st)
+{
+    if (DWORD error = ResolvePath(path, resolved))
+        return Fail(error);
+    if (::lstat(resolved.host.c_str(), &st) == 0)
+        return true;
+    const int error = errno;
+    if (MatchCase(resolved, false) && ::lstat(resolved.host.c_str(), &st) == 0)
+        return true;
+    return Fail(ErrorFromErrno(error, resolved.host));
+}
+
+// A link to a folder is a folder to Windows (a directory symlink): RemoveDirectory takes it away
+// and DeleteFile refuses it.
+bool IsFolder(const HostPath& resolved, const struct stat& st)
+{
+    struct stat target;
+    return S_ISDIR(st.st_mode)
+        || (S_ISLNK(st.st_mode) && ::stat(resolved.host.c_str(), &target) == 0 && S_ISDIR(target.st_mode));
+}
+
+} // namespace
+
 DWORD WINAPI GetFileAttributesA(LPCSTR path)
 {
     HostPath resolved;
-    if (DWORD error = ResolvePath(path, resolved)) {
-        SetLastError(error);
-        return INVALID_FILE_ATTRIBUTES;
-    }
     struct stat st;
-    if (::lstat(resolved.host.c_str(), &st) != 0) {
-        const int error = errno;
-        if (!MatchCase(resolved, false) || ::lstat(resolved.host.c_str(), &st) != 0) {
-            SetLastError(ErrorFromErrno(error, resolved.host));
-            return INVALID_FILE_ATTRIBUTES;
-        }
-    }
+    if (!FindEntry(path, resolved, st))
+        return INVALID_FILE_ATTRIBUTES;
     const bool isLink = S_ISLNK(st.st_mode);
     struct stat target = st;
     if (isLink && ::stat(resolved.host.c_str(), &target) != 0)
@@ -166,33 +184,6 @@ BOOL WINAPI CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES)
         return Fail(errno == ENOENT ? ERROR_PATH_NOT_FOUND : ErrorFromErrno(errno, matched.host));
     return TRUE;
 }
-
-namespace {
-
-// The entry a path names, its name matched without regard to case when written otherwise; false
-// with the last error set when there is none.
-bool FindEntry(LPCSTR path, HostPath& resolved, struct stat& st)
-{
-    if (DWORD error = ResolvePath(path, resolved))
-        return Fail(error);
-    if (::lstat(resolved.host.c_str(), &st) == 0)
-        return true;
-    const int error = errno;
-    if (MatchCase(resolved, false) && ::lstat(resolved.host.c_str(), &st) == 0)
-        return true;
-    return Fail(ErrorFromErrno(error, resolved.host));
-}
-
-// A link to a folder is a folder to Windows (a directory symlink): RemoveDirectory takes it away
-// and DeleteFile refuses it.
-bool IsFolder(const HostPath& resolved, const struct stat& st)
-{
-    struct stat target;
-    return S_ISDIR(st.st_mode)
-        || (S_ISLNK(st.st_mode) && ::stat(resolved.host.c_str(), &target) == 0 && S_ISDIR(target.st_mode));
-}
-
-} // namespace
 
 BOOL WINAPI DeleteFileA(LPCSTR path)
 {
