@@ -135,8 +135,7 @@ private:
 
 namespace detail {
 
-// Literal names only: with the length fixed at compile time the compare is inlined, which matters
-// because every tag tries several names.
+// The bytes at p as one unsigned number of their size.
 template<class Word> Word wordAt(const char* p)
 {
     Word word;
@@ -144,6 +143,9 @@ template<class Word> Word wordAt(const char* p)
     return word;
 }
 
+// Literal names only: with the length fixed at compile time the compare is inlined, which matters
+// because every tag tries several names. Lengths other than 4 and 8 are two overlapping word
+// compares; g++ would call the library for some of them.
 template<std::size_t N> bool sameBytes(const char* p, const char (&name)[N])
 {
     constexpr std::size_t length = N - 1;
