@@ -117,7 +117,9 @@ BOOL ObservedChanges::CopyFileTo(const std::string& from, const std::string& to,
         SetLastError(error);
         return FALSE;
     }
-    if (!m_planning && !m_machine.CopyFileTo(from, to, size)) {
+    // What undo compares, to leave alone a copy that was changed since: taken as the copy is made.
+    CopyDigest digest;
+    if (!m_planning && !m_machine.CopyFileSeeing(from, to, digest)) {
         const DWORD error = GetLastError();
         ++m_counts.failedCopies;
         m_log.Write(JsonLine::Event("copy-failed").Add("from", from).Add("to", to).Add("error", error),
@@ -133,13 +135,13 @@ BOOL ObservedChanges::CopyFileTo(const std::string& from, const std::string& to,
                         .Add("to", to)
                         .Add("bytes", bytes)
                         .Add("replaced", replaced);
-    // What undo compares, to leave alone a copy that was changed since. A plan copies nothing.
+    // A plan copies nothing.
     if (!m_planning) {
-        const std::string digest = Sha256OfFile(to);
-        if (digest.empty())
+        const std::string hex = digest.HexDigest();
+        if (hex.empty())
             line.AddNull("sha256");
         else
-            line.Add("sha256", digest);
+            line.Add("sha256", hex);
     }
     if (!backup.empty())
         line.Add("backup", backup);

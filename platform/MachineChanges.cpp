@@ -28,6 +28,11 @@ BOOL MachineChanges::CopyFileTo(const std::string& from, const std::string& to, 
     return CopyFileA(from.c_str(), to.c_str(), FALSE);
 }
 
+BOOL MachineChanges::CopyFileSeeing(const std::string& from, const std::string& to, CopiedBytes& bytes)
+{
+    return ::CopyFileSeeing(from.c_str(), to.c_str(), FALSE, bytes);
+}
+
 RegistryChange MachineChanges::WriteString(
     HKEY root, const std::string& keyPath, const std::string& name, const std::string& data)
 {

@@ -5,6 +5,7 @@
 // every change as it is made or, for a dry run, to record it over an overlay instead of making it.
 #pragma once
 
+#include "platform/CopiedBytes.h"
 #include "platform/UniqueHandle.h"
 #include "platform/win32.h"
 
@@ -28,6 +29,8 @@ public:
     // CopyFileA, replacing an existing file: TRUE, or FALSE with the last error set. size is the
     // source's size as the folder listing gave it, for those who watch; the copy does not use it.
     virtual BOOL CopyFileTo(const std::string& from, const std::string& to, ULONGLONG size);
+    // The same copy, everything it holds also handed to bytes as it is made (CopyFileSeeing).
+    BOOL CopyFileSeeing(const std::string& from, const std::string& to, CopiedBytes& bytes);
     // Opens root\keyPath for writing (never creating it) and sets name to data as REG_SZ.
     virtual RegistryChange WriteString(
         HKEY root, const std::string& keyPath, const std::string& name, const std::string& data);

@@ -1,8 +1,10 @@
 // Files and folders on POSIX with Win32's results. Names are tried as written first and matched
 // without regard to case only when that finds nothing, so the common case costs no folder scans.
+#include "platform/CopiedBytes.h"
 #include "platform/posix/files/HostPath.h"
 #include "platform/posix/Handles.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -88,6 +90,35 @@ bool CopyContent(int from, int to, off_t size)
             done += put;
         }
     }
+}
+
+// The copy through user space, each block shown to bytes before it is written. Like CopyContent
+// it stops at the size the source had when it was opened, or earlier at its end, so it needs no
+// last read to find the end.
+bool CopyContentSeen(int from, int to, off_t size, CopiedBytes& bytes)
+{
+    char buffer[1 << 16];
+    off_t left = size;
+    while (left > 0) {
+        const ssize_t got = ::read(from, buffer, static_cast<size_t>(std::min<off_t>(left, sizeof buffer)));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return false;
+        if (got == 0)
+            return true;
+        bytes.Take(buffer, static_cast<std::size_t>(got));
+        for (ssize_t done = 0; done < got;) {
+            const ssize_t put = ::write(to, buffer + done, static_cast<size_t>(got - done));
+            if (put < 0 && errno == EINTR)
+                continue;
+            if (put < 0)
+                return false;
+            done += put;
+        }
+        left -= got;
+    }
+    return true;
 }
 
 } // namespace
@@ -221,7 +252,10 @@ BOOL WINAPI RemoveDirectoryA(LPCSTR path)
     return TRUE;
 }
 
-BOOL WINAPI CopyFileA(LPCSTR existingFile, LPCSTR newFile, BOOL failIfExists)
+namespace {
+
+// CopyFileA, with the content handed to bytes on its way when bytes is given.
+BOOL CopyFileWatched(LPCSTR existingFile, LPCSTR newFile, BOOL failIfExists, CopiedBytes* bytes)
 {
     HostPath source;
     HostPath target;
@@ -263,7 +297,8 @@ BOOL WINAPI CopyFileA(LPCSTR existingFile, LPCSTR newFile, BOOL failIfExists)
     if (to < 0)
         return Fail(errno == EISDIR ? ERROR_ACCESS_DENIED : ErrorFromErrno(errno, target.host));
 
-    bool copied = CopyContent(from, to, info.st_size);
+    bool copied
+        = bytes ? CopyContentSeen(from, to, info.st_size, *bytes) : CopyContent(from, to, info.st_size);
     const int copyError = errno;
     // Like CopyFile, keep the source's last-write time.
     const struct timespec times[2] = { { 0, UTIME_OMIT }, info.st_mtim };
@@ -276,6 +311,18 @@ BOOL WINAPI CopyFileA(LPCSTR existingFile, LPCSTR newFile, BOOL failIfExists)
         return Fail(copyError == ENOSPC ? ERROR_DISK_FULL : ERROR_WRITE_FAULT);
     }
     return TRUE;
+}
+
+} // namespace
+
+BOOL WINAPI CopyFileA(LPCSTR existingFile, LPCSTR newFile, BOOL failIfExists)
+{
+    return CopyFileWatched(existingFile, newFile, failIfExists, nullptr);
+}
+
+BOOL CopyFileSeeing(LPCSTR existingFile, LPCSTR newFile, BOOL failIfExists, CopiedBytes& bytes)
+{
+    return CopyFileWatched(existingFile, newFile, failIfExists, &bytes);
 }
 
 HANDLE WINAPI CreateFileA(

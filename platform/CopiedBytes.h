@@ -1,0 +1,21 @@
+// A copy whose bytes someone wants to see, such as a log that records a digest of each copied
+// file: the platform hands them over while it copies, so nobody has to read the copy again.
+#pragma once
+
+#include "platform/win32.h"
+
+#include <cstddef>
+
+class CopiedBytes {
+public:
+    virtual ~CopiedBytes() = default;
+    // The next bytes of the copy, in order.
+    virtual void Take(const void* data, std::size_t size) = 0;
+    // The copy was made, but not all of it could be handed over.
+    virtual void Lost() = 0;
+};
+
+// CopyFileA, also handing bytes everything the copy holds: TRUE when the copy was made (with Take
+// or, rarely, Lost), or FALSE with the last error set, when bytes may have seen part of a copy
+// that is not there.
+BOOL CopyFileSeeing(LPCSTR existingFile, LPCSTR newFile, BOOL failIfExists, CopiedBytes& bytes);
