@@ -26,12 +26,23 @@ std::string Replaced(std::string_view text)
     return out;
 }
 
+bool NeedsEscape(char c)
+{
+    return c == '"' || c == '\\' || static_cast<unsigned char>(c) < 0x20;
+}
+
 // Appends text (UTF-8) escaped for the inside of a JSON string. DEL and everything from 0x80 up
-// need no escape.
+// need no escape. Runs of plain characters, nearly every text, go in with one append.
 void AppendEscaped(std::string& out, std::string_view text)
 {
     static constexpr char hex[] = "0123456789abcdef";
-    for (const char c : text) {
+    std::size_t plain = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (!NeedsEscape(c))
+            continue;
+        out.append(text, plain, i - plain);
+        plain = i + 1;
         switch (c) {
         case '"':
             out += "\\\"";
@@ -55,21 +66,22 @@ void AppendEscaped(std::string& out, std::string_view text)
             out += "\\t";
             break;
         default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                out += "\\u00";
-                out += hex[(c >> 4) & 0xF];
-                out += hex[c & 0xF];
-            } else {
-                out += c;
-            }
+            out += "\\u00";
+            out += hex[(c >> 4) & 0xF];
+            out += hex[c & 0xF];
         }
     }
+    out.append(text, plain, text.size() - plain);
 }
 
 void AppendJsonString(std::string& out, std::string_view text)
 {
     out += '"';
-    AppendEscaped(out, SystemTextToUtf8(text));
+    // ASCII is the same in every code page and in UTF-8: no converted copy is needed.
+    if (IsAscii(text))
+        AppendEscaped(out, text);
+    else
+        AppendEscaped(out, SystemTextToUtf8(text));
     out += '"';
 }
 
@@ -142,11 +154,29 @@ std::string UtcTimestamp(std::chrono::system_clock::time_point time)
     const auto day = floor<days>(milliseconds);
     const year_month_day date { day };
     const hh_mm_ss clock { milliseconds - day };
-    char text[40];
-    std::snprintf(text, sizeof text, "%04d-%02u-%02uT%02d:%02d:%02d.%03dZ", static_cast<int>(date.year()),
-        static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
-        static_cast<int>(clock.hours().count()), static_cast<int>(clock.minutes().count()),
-        static_cast<int>(clock.seconds().count()), static_cast<int>(clock.subseconds().count()));
+    const int year = static_cast<int>(date.year());
+    if (year < 0 || year > 9999) {
+        char wide[40];
+        std::snprintf(wide, sizeof wide, "%d-%02u-%02uT%02d:%02d:%02d.%03dZ", year,
+            static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+            static_cast<int>(clock.hours().count()), static_cast<int>(clock.minutes().count()),
+            static_cast<int>(clock.seconds().count()), static_cast<int>(clock.subseconds().count()));
+        return wide;
+    }
+    // Written digit by digit: every log line has one, and snprintf costs more than the rest of the
+    // line.
+    std::string text = "0000-00-00T00:00:00.000Z";
+    const auto put = [&text](std::size_t end, long long value, int digits) {
+        for (int i = 1; i <= digits; ++i, value /= 10)
+            text[end - i] = static_cast<char>('0' + value % 10);
+    };
+    put(4, year, 4);
+    put(7, static_cast<unsigned>(date.month()), 2);
+    put(10, static_cast<unsigned>(date.day()), 2);
+    put(13, clock.hours().count(), 2);
+    put(16, clock.minutes().count(), 2);
+    put(19, clock.seconds().count(), 2);
+    put(23, clock.subseconds().count(), 3);
     return text;
 }
 
