@@ -203,15 +203,6 @@ TEST(CopyDigest, AFailedCopyFailsAsCopyFileDoes)
     EXPECT_FALSE(platform.CopyFileSeeing(folder.Path("missing.bin"), folder.Path("to.bin"), digest));
     EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
     EXPECT_FALSE(std::filesystem::exists(folder.Host("to.bin")));
-
-    folder.Write("from.bin", "new");
-    folder.Write("sub\\to.bin", "old");
-    std::filesystem::permissions(folder.Host("sub\\to.bin"), std::filesystem::perms::owner_read);
-    SetLastError(0);
-    EXPECT_FALSE(platform.CopyFileSeeing(folder.Path("from.bin"), folder.Path("sub\\to.bin"), digest));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
-    EXPECT_EQ("old", folder.Read("sub\\to.bin")) << "a file that may not be replaced is kept";
-    std::filesystem::permissions(folder.Host("sub\\to.bin"), std::filesystem::perms::owner_all);
 }
 
 #ifndef _WIN32
@@ -250,6 +241,23 @@ TEST(Sha256OfFile, ClosesWhatItOpens)
     (void)Sha256OfFile(folder.Path("missing.txt"));
     (void)Sha256OfFile(folder.Path());
     EXPECT_EQ(before, posix::OpenHandleCount());
+}
+
+// Windows refuses to replace a read-only file even for an administrator; the POSIX copy must refuse
+// it too when the copy is watched. Under Wine the refusal is Wine's own, so this is checked here.
+TEST(CopyDigest, AReadOnlyFileIsNotReplaced)
+{
+    const TempFolder folder;
+    MachineChanges platform;
+    CopyDigest digest;
+    folder.Write("from.bin", "new");
+    folder.Write("sub\\to.bin", "old");
+    std::filesystem::permissions(folder.Host("sub\\to.bin"), std::filesystem::perms::owner_read);
+    SetLastError(0);
+    EXPECT_FALSE(platform.CopyFileSeeing(folder.Path("from.bin"), folder.Path("sub\\to.bin"), digest));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
+    EXPECT_EQ("old", folder.Read("sub\\to.bin")) << "a file that may not be replaced is kept";
+    std::filesystem::permissions(folder.Host("sub\\to.bin"), std::filesystem::perms::owner_all);
 }
 #endif
 
