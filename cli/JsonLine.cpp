@@ -2,6 +2,7 @@
 
 #include "platform/win32.h"
 
+#include <array>
 #include <climits>
 #include <cstdio>
 #include <vector>
@@ -26,9 +27,19 @@ std::string Replaced(std::string_view text)
     return out;
 }
 
-bool NeedsEscape(char c)
+// What each byte asks of a JSON string: nothing, an escape, or (from 0x80 up) conversion of the
+// text from the code page.
+enum : unsigned char { kPlain, kEscape, kNotAscii };
+constexpr auto kByteKinds = [] {
+    std::array<unsigned char, 256> kinds {};
+    for (int c = 0; c < 256; ++c)
+        kinds[c] = c >= 0x80 ? kNotAscii : (c < 0x20 || c == '"' || c == '\\') ? kEscape : kPlain;
+    return kinds;
+}();
+
+unsigned char KindOf(char c)
 {
-    return c == '"' || c == '\\' || static_cast<unsigned char>(c) < 0x20;
+    return kByteKinds[static_cast<unsigned char>(c)];
 }
 
 // Appends text (UTF-8) escaped for the inside of a JSON string. DEL and everything from 0x80 up
@@ -39,7 +50,7 @@ void AppendEscaped(std::string& out, std::string_view text)
     std::size_t plain = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
-        if (!NeedsEscape(c))
+        if (KindOf(c) != kEscape)
             continue;
         out.append(text, plain, i - plain);
         plain = i + 1;
@@ -77,8 +88,14 @@ void AppendEscaped(std::string& out, std::string_view text)
 void AppendJsonString(std::string& out, std::string_view text)
 {
     out += '"';
-    // ASCII is the same in every code page and in UTF-8: no converted copy is needed.
-    if (IsAscii(text))
+    // ASCII is the same in every code page and in UTF-8: a text of plain ASCII, nearly every
+    // text, goes in as it is; only others are escaped or converted first.
+    std::size_t plain = 0;
+    while (plain < text.size() && KindOf(text[plain]) == kPlain)
+        ++plain;
+    if (plain == text.size())
+        out += text;
+    else if (IsAscii(text.substr(plain)))
         AppendEscaped(out, text);
     else
         AppendEscaped(out, SystemTextToUtf8(text));
@@ -188,6 +205,8 @@ std::string UtcTimestamp()
 JsonLine JsonLine::Event(std::string_view name)
 {
     JsonLine line;
+    // Room for a file's line, so it is not moved as it grows.
+    line.m_text.reserve(320);
     line.Add("event", name);
     line.Add("time", UtcTimestamp());
     return line;
