@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -55,6 +56,45 @@ int OpenMatching(HostPath& path, int flags, mode_t mode, bool lastMayBeMissing)
     return fd;
 }
 
+bool WriteAll(int to, const char* data, std::size_t size)
+{
+    for (std::size_t done = 0; done < size;) {
+        const ssize_t put = ::write(to, data + done, size - done);
+        if (put < 0 && errno == EINTR)
+            continue;
+        if (put < 0)
+            return false;
+        done += static_cast<std::size_t>(put);
+    }
+    return true;
+}
+
+// Copies through user space up to limit bytes (or to the end), showing each block to bytes, when
+// given, before it is written.
+bool CopyThroughBuffer(int from, int to, std::optional<off_t> limit, CopiedBytes* bytes)
+{
+    char buffer[1 << 16];
+    for (;;) {
+        const std::size_t ask
+            = limit ? static_cast<std::size_t>(std::min<off_t>(*limit, sizeof buffer)) : sizeof buffer;
+        if (ask == 0)
+            return true;
+        const ssize_t got = ::read(from, buffer, ask);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return false;
+        if (got == 0)
+            return true;
+        if (bytes)
+            bytes->Take(buffer, static_cast<std::size_t>(got));
+        if (!WriteAll(to, buffer, static_cast<std::size_t>(got)))
+            return false;
+        if (limit)
+            *limit -= got;
+    }
+}
+
 bool CopyContent(int from, int to, off_t size)
 {
     // The kernel copies without a trip through user space where it can.
@@ -72,53 +112,14 @@ bool CopyContent(int from, int to, off_t size)
     if (::lseek(from, size - left, SEEK_SET) < 0)
         return false;
     // Fallback for file systems without copy_file_range, and for files that grew meanwhile.
-    char buffer[1 << 16];
-    for (;;) {
-        const ssize_t got = ::read(from, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return false;
-        if (got == 0)
-            return true;
-        for (ssize_t done = 0; done < got;) {
-            const ssize_t put = ::write(to, buffer + done, static_cast<size_t>(got - done));
-            if (put < 0 && errno == EINTR)
-                continue;
-            if (put < 0)
-                return false;
-            done += put;
-        }
-    }
+    return CopyThroughBuffer(from, to, std::nullopt, nullptr);
 }
 
-// The copy through user space, each block shown to bytes before it is written. Like CopyContent
-// it stops at the size the source had when it was opened, or earlier at its end, so it needs no
-// last read to find the end.
+// The copy for one who watches its bytes. Like CopyContent it stops at the size the source had when
+// it was opened, or earlier at its end, so it needs no last read to find the end.
 bool CopyContentSeen(int from, int to, off_t size, CopiedBytes& bytes)
 {
-    char buffer[1 << 16];
-    off_t left = size;
-    while (left > 0) {
-        const ssize_t got = ::read(from, buffer, static_cast<size_t>(std::min<off_t>(left, sizeof buffer)));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return false;
-        if (got == 0)
-            return true;
-        bytes.Take(buffer, static_cast<std::size_t>(got));
-        for (ssize_t done = 0; done < got;) {
-            const ssize_t put = ::write(to, buffer + done, static_cast<size_t>(got - done));
-            if (put < 0 && errno == EINTR)
-                continue;
-            if (put < 0)
-                return false;
-            done += put;
-        }
-        left -= got;
-    }
-    return true;
+    return CopyThroughBuffer(from, to, size, &bytes);
 }
 
 } // namespace
