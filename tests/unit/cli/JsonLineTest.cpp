@@ -45,6 +45,9 @@ TEST(JsonLine, EscapesAndConvertsTexts)
         { "/\x7F", "\"/\x7F\"" },
         { "caf\xE9", "\"caf\xC3\xA9\"" },
         { "\x80\x81\x9F\xA0\xFF", "\"\xE2\x82\xAC\xC2\x81\xC5\xB8\xC2\xA0\xC3\xBF\"" },
+        // Plain runs, escapes and converted bytes in one text, in either order.
+        { "C:\\Tags\\\"caf\xE9\"", "\"C:\\\\Tags\\\\\\\"caf\xC3\xA9\\\"\"" },
+        { "\xE9t\xE9\n", "\"\xC3\xA9t\xC3\xA9\\n\"" },
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.json, JsonString(c.text));
