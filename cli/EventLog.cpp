@@ -14,6 +14,7 @@ EventLog::EventLog() = default;
 
 EventLog::~EventLog()
 {
+    m_finisher.reset();
     if (m_log && m_ownsLog)
         (void)std::fclose(m_log);
 }
@@ -37,14 +38,55 @@ bool EventLog::OpenLog(const std::string& path, std::string& error)
 
 void EventLog::Write(const JsonLine& line, const std::string& text)
 {
-    if (m_log) {
-        std::string whole = line.Text();
-        whole += '\n';
-        if (std::fwrite(whole.data(), 1, whole.size(), m_log) != whole.size() || std::fflush(m_log) != 0)
-            m_intact = false;
-    }
+    Settle();
+    if (m_log)
+        WriteText(line.Text());
     if (!text.empty())
         Say(text);
+}
+
+CopiedBytes& EventLog::CopyBytes()
+{
+    if (!m_finisher)
+        m_finisher = std::make_unique<LineFinisher>(
+            [this](const std::string& text) { WriteText(text); }, LineFinisher::WorthAThread());
+    return *m_finisher;
+}
+
+void EventLog::WriteCopy(JsonLine line, std::string backup)
+{
+    (void)CopyBytes();
+    m_finisher->Finish(std::move(line), std::move(backup));
+}
+
+void EventLog::DropCopy()
+{
+    if (m_finisher)
+        m_finisher->Drop();
+}
+
+void EventLog::Settle()
+{
+    if (m_finisher)
+        m_finisher->Settle();
+}
+
+bool EventLog::LogIntact()
+{
+    Settle();
+    return m_intact;
+}
+
+// On this thread or, for a copy's line, on the finisher's while this one waits before its next
+// change or line.
+void EventLog::WriteText(const std::string& text)
+{
+    if (!m_log)
+        return;
+    // Both parts go to the buffer, and from there to the system in one write.
+    if (std::fwrite(text.data(), 1, text.size(), m_log) != text.size() || std::fputc('\n', m_log) == EOF
+        || std::fflush(m_log) != 0)
+        m_intact = false;
 }
 
 void EventLog::Say(const std::string& text)

@@ -4,6 +4,8 @@
 #pragma once
 
 #include "cli/JsonLine.h"
+#include "cli/LineFinisher.h"
+#include "platform/CopiedBytes.h"
 
 #include <cstdio>
 #include <memory>
@@ -27,15 +29,30 @@ public:
 
     // One event: its JSON line to the log, and text, when not empty, to the console.
     void Write(const JsonLine& line, const std::string& text = {});
+
+    // A copy whose line records its digest, for a log (HasLog). The bytes of the copy about to be
+    // made go to CopyBytes; then WriteCopy adds "sha256" (and "backup", when not empty) to line and
+    // writes it, or DropCopy forgets them when the copy failed. Where the machine has a second
+    // core the digest and the line are finished there, while this thread goes on: every Write,
+    // and Settle, first waits for them.
+    CopiedBytes& CopyBytes();
+    void WriteCopy(JsonLine line, std::string backup);
+    void DropCopy();
+    // Returns once every line handed over has been written: a change waits for the line of the
+    // change before it, so a run that is killed lacks at most the line of the one in flight.
+    void Settle();
     // A text for people only.
     void Say(const std::string& text);
 
     // false once a line could not be written (a full disk, say).
-    bool LogIntact() const { return m_intact; }
+    bool LogIntact();
 
 private:
+    void WriteText(const std::string& text);
+
     std::FILE* m_log = nullptr;
     bool m_ownsLog = false;
     std::FILE* m_console = nullptr;
     bool m_intact = true;
+    std::unique_ptr<LineFinisher> m_finisher; // made with the first copy
 };

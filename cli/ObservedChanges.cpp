@@ -1,6 +1,5 @@
 #include "cli/ObservedChanges.h"
 
-#include "cli/FileDigest.h"
 #include "platform/UniqueHandle.h"
 
 #include <cstdio>
@@ -86,8 +85,10 @@ BOOL ObservedChanges::CreateFolder(const std::string& path)
             SetLastError(ERROR_PATH_NOT_FOUND);
             return FALSE;
         }
-    } else if (!m_machine.CreateFolder(path)) {
-        return FALSE; // the last error stays the creation's
+    } else {
+        m_log.Settle();
+        if (!m_machine.CreateFolder(path))
+            return FALSE; // the last error stays the creation's
     }
     m_entries.insert(Folded(path));
     ++m_counts.folders;
@@ -99,13 +100,18 @@ BOOL ObservedChanges::CreateFolder(const std::string& path)
 
 BOOL ObservedChanges::CopyFileTo(const std::string& from, const std::string& to, ULONGLONG size)
 {
-    const std::string folded = Folded(to);
+    std::string folded = Folded(to);
     const bool replaced
         = m_entries.count(folded) || (!m_entries.count(Folded(ParentOf(to))) && m_machine.Exists(to));
     const std::uint64_t bytes = size;
-    // The file about to be replaced is kept first; one that cannot be kept is not replaced.
+    // The file about to be replaced is kept first; one that cannot be kept is not replaced. Like
+    // every change, the backup waits until the line of the change before is written; the copy
+    // waits for it itself, once its source is open.
     std::string backup;
-    if (!m_planning && replaced && !m_backupFolder.empty() && !BackUp(to, backup)) {
+    const bool backUp = !m_planning && replaced && !m_backupFolder.empty();
+    if (backUp)
+        m_log.Settle();
+    if (backUp && !BackUp(to, backup)) {
         const DWORD error = GetLastError();
         ++m_counts.failedCopies;
         m_log.Write(JsonLine::Event("copy-failed")
@@ -117,17 +123,22 @@ BOOL ObservedChanges::CopyFileTo(const std::string& from, const std::string& to,
         SetLastError(error);
         return FALSE;
     }
-    // What undo compares, to leave alone a copy that was changed since: taken as the copy is made.
-    CopyDigest digest;
-    if (!m_planning && !m_machine.CopyFileSeeing(from, to, digest)) {
+    // With a log, the copy's digest is taken as the copy is made: undo compares it, to leave alone
+    // a copy that was changed since.
+    const bool digest = !m_planning && m_log.HasLog();
+    if (!m_planning
+        && !(digest ? m_machine.CopyFileSeeing(from, to, m_log.CopyBytes())
+                    : m_machine.CopyFileTo(from, to, size))) {
         const DWORD error = GetLastError();
+        if (digest)
+            m_log.DropCopy();
         ++m_counts.failedCopies;
         m_log.Write(JsonLine::Event("copy-failed").Add("from", from).Add("to", to).Add("error", error),
             "cannot copy " + from + " to " + to + " (error " + std::to_string(error) + ")");
         SetLastError(error);
         return FALSE;
     }
-    m_entries.insert(folded);
+    m_entries.insert(std::move(folded));
     ++m_counts.files;
     m_counts.bytes += bytes;
     JsonLine line = JsonLine::Event("file-copied")
@@ -135,20 +146,17 @@ BOOL ObservedChanges::CopyFileTo(const std::string& from, const std::string& to,
                         .Add("to", to)
                         .Add("bytes", bytes)
                         .Add("replaced", replaced);
-    // A plan copies nothing.
-    if (!m_planning) {
-        const std::string hex = digest.HexDigest();
-        if (hex.empty())
-            line.AddNull("sha256");
-        else
-            line.Add("sha256", hex);
+    // A plan copies nothing, and has nothing to digest.
+    if (digest) {
+        m_log.WriteCopy(std::move(line), std::move(backup));
+    } else {
+        if (!backup.empty())
+            line.Add("backup", backup);
+        m_log.Write(line,
+            m_describe ? "copy " + from + " to " + to + " (" + std::to_string(bytes) + " bytes, "
+                    + (replaced ? "replaces" : "new") + ")"
+                       : "");
     }
-    if (!backup.empty())
-        line.Add("backup", backup);
-    m_log.Write(line,
-        m_describe ? "copy " + from + " to " + to + " (" + std::to_string(bytes) + " bytes, "
-                + (replaced ? "replaces" : "new") + ")"
-                   : "");
     if (m_progress && m_log.Console() && m_counts.files % 100 == 0) {
         (void)std::fprintf(m_log.Console(), "\r%u files copied", m_counts.files);
         (void)std::fflush(m_log.Console());
@@ -167,6 +175,7 @@ RegistryChange ObservedChanges::WriteString(
         if (result.open == ERROR_SUCCESS)
             m_values[Folded(KeyName(root, keyPath)) + '\n' + Folded(name)] = data;
     } else {
+        m_log.Settle();
         result = m_machine.WriteString(root, keyPath, name, data);
     }
     const LONG status = result.open != ERROR_SUCCESS ? result.open : result.change;
@@ -204,6 +213,7 @@ RegistryChange ObservedChanges::CreateSubKey(
         if (result.created)
             m_keys.insert(Folded(KeyName(root, keyPath)));
     } else {
+        m_log.Settle();
         result = m_machine.CreateSubKey(root, parentPath, childName);
     }
     const LONG status = result.open != ERROR_SUCCESS ? result.open : result.change;
@@ -233,6 +243,7 @@ BOOL ObservedChanges::StartCommand(const std::string& commandLine)
         m_log.Write(line.AddNull("exit"), m_describe ? "run " + commandLine : "");
         return TRUE;
     }
+    m_log.Settle();
     const UniqueObject process = StartWindowlessProcess(commandLine);
     if (!process) {
         const DWORD error = GetLastError();

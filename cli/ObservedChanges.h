@@ -12,6 +12,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <unordered_set>
 
 class ObservedChanges : public MachineChanges {
 public:
@@ -70,7 +71,7 @@ private:
     // created and the files it copied. A plan's overlay; an install's shortcut, since a file in a
     // folder the run created (an entry that holds another can only be such a folder) exists only
     // when the run copied it there.
-    std::set<std::string> m_entries; // folders and files
+    std::unordered_set<std::string> m_entries; // folders and files
     std::set<std::string> m_keys;
     std::map<std::string, std::string> m_values; // key path + '\n' + value name
 };

@@ -9,13 +9,16 @@
 class CopiedBytes {
 public:
     virtual ~CopiedBytes() = default;
+    // The source is open and the copy is about to be made: the last moment to get ready for it
+    // (a log finishes the line of the change before).
+    virtual void BeforeCopy() { }
     // The next bytes of the copy, in order.
     virtual void Take(const void* data, std::size_t size) = 0;
     // The copy was made, but not all of it could be handed over.
     virtual void Lost() = 0;
 };
 
-// CopyFileA, also handing bytes everything the copy holds: TRUE when the copy was made (with Take
-// or, rarely, Lost), or FALSE with the last error set, when bytes may have seen part of a copy
-// that is not there.
+// CopyFileA, also handing bytes everything the copy holds: TRUE when the copy was made (after
+// BeforeCopy, with Take or, rarely, Lost), or FALSE with the last error set, when bytes may have
+// seen part of a copy that is not there.
 BOOL CopyFileSeeing(LPCSTR existingFile, LPCSTR newFile, BOOL failIfExists, CopiedBytes& bytes);

@@ -8,6 +8,7 @@
 
 BOOL CopyFileSeeing(LPCSTR existingFile, LPCSTR newFile, BOOL failIfExists, CopiedBytes& bytes)
 {
+    bytes.BeforeCopy();
     if (!CopyFileA(existingFile, newFile, failIfExists))
         return FALSE;
     const UniqueFile copy(CreateFileA(

@@ -278,6 +278,8 @@ BOOL CopyFileWatched(LPCSTR existingFile, LPCSTR newFile, BOOL failIfExists, Cop
     if (S_ISDIR(info.st_mode))
         return Fail(ERROR_ACCESS_DENIED);
     const mode_t mode = info.st_mode & 0777;
+    if (bytes)
+        bytes->BeforeCopy();
 
     // A new file is the common case: create it exclusively and check nothing else.
     int to = OpenMatching(target, O_WRONLY | O_CREAT | O_EXCL, mode, true);

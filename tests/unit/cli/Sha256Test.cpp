@@ -1,6 +1,5 @@
 #include "cli/Sha256.h"
 #include "cli/FileDigest.h"
-#include "platform/MachineChanges.h"
 
 #include "TempFolder.h"
 
@@ -178,33 +177,6 @@ TEST(Sha256OfFile, HashesTheWholeFileAcrossReads)
     }
 }
 
-// The digest the install log records is taken while the platform copies; it must be the digest
-// of the copy as it lies on disk, whatever the size, and the copy must be whole.
-TEST(CopyDigest, IsTheDigestOfTheCopyOnDisk)
-{
-    const TempFolder folder;
-    MachineChanges platform;
-    for (const std::size_t size : { 0u, 1u, 4500u, 65535u, 65536u, 65537u, 3u * 65536u + 17u }) {
-        const std::string bytes = RandomBytes(size, static_cast<unsigned>(size) + 3);
-        folder.Write("from.bin", bytes);
-        CopyDigest digest;
-        ASSERT_TRUE(platform.CopyFileSeeing(folder.Path("from.bin"), folder.Path("to.bin"), digest));
-        EXPECT_EQ(bytes, folder.Read("to.bin")) << size << " bytes";
-        EXPECT_EQ(Sha256Hex(bytes), digest.HexDigest()) << size << " bytes";
-    }
-}
-
-TEST(CopyDigest, AFailedCopyFailsAsCopyFileDoes)
-{
-    const TempFolder folder;
-    MachineChanges platform;
-    CopyDigest digest;
-    SetLastError(0);
-    EXPECT_FALSE(platform.CopyFileSeeing(folder.Path("missing.bin"), folder.Path("to.bin"), digest));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
-    EXPECT_FALSE(std::filesystem::exists(folder.Host("to.bin")));
-}
-
 #ifndef _WIN32
 // What sha256sum prints for a host file: the first 64 characters of its line.
 std::string Sha256sumOf(const std::filesystem::path& file)
@@ -241,23 +213,6 @@ TEST(Sha256OfFile, ClosesWhatItOpens)
     (void)Sha256OfFile(folder.Path("missing.txt"));
     (void)Sha256OfFile(folder.Path());
     EXPECT_EQ(before, posix::OpenHandleCount());
-}
-
-// Windows refuses to replace a read-only file even for an administrator; the POSIX copy must refuse
-// it too when the copy is watched. Under Wine the refusal is Wine's own, so this is checked here.
-TEST(CopyDigest, AReadOnlyFileIsNotReplaced)
-{
-    const TempFolder folder;
-    MachineChanges platform;
-    CopyDigest digest;
-    folder.Write("from.bin", "new");
-    folder.Write("sub\\to.bin", "old");
-    std::filesystem::permissions(folder.Host("sub\\to.bin"), std::filesystem::perms::owner_read);
-    SetLastError(0);
-    EXPECT_FALSE(platform.CopyFileSeeing(folder.Path("from.bin"), folder.Path("sub\\to.bin"), digest));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
-    EXPECT_EQ("old", folder.Read("sub\\to.bin")) << "a file that may not be replaced is kept";
-    std::filesystem::permissions(folder.Host("sub\\to.bin"), std::filesystem::perms::owner_all);
 }
 #endif
 

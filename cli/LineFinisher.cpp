@@ -1,0 +1,163 @@
+#include "cli/LineFinisher.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+
+namespace {
+
+// Big enough for the platform's copy blocks, which then go over in one piece.
+constexpr std::size_t kPiece = 64 * 1024;
+
+// How long the worker keeps looking for its next job before it sleeps: longer than the time
+// between two small files, short enough that an idle install wastes nothing worth counting.
+constexpr auto kWorkerSpin = std::chrono::microseconds(300);
+
+// How often this thread looks before it sleeps while the worker finishes a job, which takes a few
+// microseconds, or longer for a large block.
+constexpr unsigned kWaiterSpins = 1u << 14;
+
+void Relax()
+{
+#if defined(__i386__) || defined(__x86_64__)
+    __builtin_ia32_pause();
+#else
+    std::this_thread::yield();
+#endif
+}
+
+} // namespace
+
+LineFinisher::LineFinisher(std::function<void(const std::string&)> write, bool background)
+    : m_write(std::move(write))
+{
+    if (background) {
+        m_blocks[0].resize(kPiece);
+        m_blocks[1].resize(kPiece);
+        m_worker = std::thread([this] { Work(); });
+    }
+}
+
+LineFinisher::~LineFinisher()
+{
+    if (m_worker.joinable()) {
+        Post(Stop);
+        m_worker.join();
+    }
+}
+
+bool LineFinisher::WorthAThread()
+{
+    return std::thread::hardware_concurrency() > 1;
+}
+
+void LineFinisher::Take(const void* data, std::size_t size)
+{
+    if (!m_worker.joinable()) {
+        m_hash.Update(data, size);
+        return;
+    }
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    while (size > 0) {
+        if (m_filled == kPiece)
+            Post(Bytes);
+        const std::size_t piece = std::min(size, kPiece - m_filled);
+        std::memcpy(m_blocks[m_filling].data() + m_filled, bytes, piece);
+        m_filled += piece;
+        bytes += piece;
+        size -= piece;
+    }
+}
+
+void LineFinisher::Lost()
+{
+    m_lostNow = true;
+}
+
+void LineFinisher::Finish(JsonLine line, std::string backup)
+{
+    Settle();
+    m_line = std::move(line);
+    m_backup = std::move(backup);
+    m_lost = m_lostNow;
+    m_lostNow = false;
+    if (m_worker.joinable())
+        Post(Line);
+    else
+        WriteLine();
+}
+
+void LineFinisher::Drop()
+{
+    Settle();
+    m_hash = Sha256();
+    m_filled = 0;
+    m_lostNow = false;
+}
+
+void LineFinisher::Settle()
+{
+    if (!m_worker.joinable())
+        return;
+    unsigned spins = 0;
+    for (unsigned state = m_state.load(std::memory_order_acquire); state != Idle;
+         state = m_state.load(std::memory_order_acquire)) {
+        if (++spins < kWaiterSpins)
+            Relax();
+        else
+            m_state.wait(state, std::memory_order_acquire);
+    }
+}
+
+void LineFinisher::Post(State job)
+{
+    Settle();
+    m_jobBytes = m_blocks[m_filling].data();
+    m_jobSize = m_filled;
+    m_filling ^= 1;
+    m_filled = 0;
+    m_state.store(job, std::memory_order_release);
+    m_state.notify_all();
+}
+
+unsigned LineFinisher::AwaitJob()
+{
+    auto until = std::chrono::steady_clock::now() + kWorkerSpin;
+    for (unsigned spins = 1;; ++spins) {
+        const unsigned state = m_state.load(std::memory_order_acquire);
+        if (state != Idle)
+            return state;
+        if (spins % 64 == 0 && std::chrono::steady_clock::now() > until) {
+            m_state.wait(Idle, std::memory_order_acquire);
+            until = std::chrono::steady_clock::now() + kWorkerSpin;
+        } else {
+            Relax();
+        }
+    }
+}
+
+void LineFinisher::Work()
+{
+    for (;;) {
+        const unsigned job = AwaitJob();
+        if (job == Stop)
+            return;
+        m_hash.Update(m_jobBytes, m_jobSize);
+        if (job == Line)
+            WriteLine();
+        m_state.store(Idle, std::memory_order_release);
+        m_state.notify_all();
+    }
+}
+
+void LineFinisher::WriteLine()
+{
+    const std::string digest = m_hash.HexDigest();
+    if (m_lost)
+        m_line.AddNull("sha256");
+    else
+        m_line.Add("sha256", digest);
+    if (!m_backup.empty())
+        m_line.Add("backup", m_backup);
+    m_write(m_line.Text());
+}

@@ -1,0 +1,74 @@
+// The file-copied lines of an install's log, finished on a second thread where the machine has a
+// second core: the digest of each copy is taken there from its bytes while this thread writes them
+// to the copy, and the line is written there while this thread goes on to the next file. Before
+// each change this thread waits (Settle) until the line before it is written, so the log keeps its
+// order and a run that is killed still lacks at most the line of the change in flight.
+#pragma once
+
+#include "cli/JsonLine.h"
+#include "cli/Sha256.h"
+#include "platform/CopiedBytes.h"
+
+#include <atomic>
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+class LineFinisher : public CopiedBytes {
+public:
+    // write takes each finished line, without a line end. background: on a thread of its own;
+    // otherwise all of it happens on the caller's thread, as things are handed over.
+    LineFinisher(std::function<void(const std::string&)> write, bool background);
+    ~LineFinisher() override; // writes what is left first
+    LineFinisher(const LineFinisher&) = delete;
+    LineFinisher& operator=(const LineFinisher&) = delete;
+
+    // The copy is about to be made: the line before it is written first.
+    void BeforeCopy() override { Settle(); }
+    // The bytes of the copy being made, in order.
+    void Take(const void* data, std::size_t size) override;
+    void Lost() override;
+
+    // The copy was made: line gets "sha256" (null when its bytes were lost on the way) and, when
+    // backup is not empty, "backup", and is written.
+    void Finish(JsonLine line, std::string backup);
+    // The copy failed: the bytes it handed over are forgotten.
+    void Drop();
+    // Returns once every line handed over has been written.
+    void Settle();
+
+    // true when the machine has more than one core: only then does a second thread pay.
+    static bool WorthAThread();
+
+private:
+    enum State : unsigned { Idle, Bytes, Line, Stop };
+    // This thread hands the worker its next job, with the block being filled: it waits until the
+    // worker is idle and then fills the other block.
+    void Post(State job);
+    // The worker: waits for jobs until Stop.
+    void Work();
+    // Waits while the worker is idle, spinning for a while first: the next job is usually a few
+    // microseconds away, and a sleeping thread takes longer than that to wake.
+    unsigned AwaitJob();
+    void WriteLine();
+
+    std::function<void(const std::string&)> m_write;
+    std::atomic<unsigned> m_state { Idle };
+    // Two blocks: this thread fills one while the worker digests the other. A small copy goes over
+    // whole with its line, in one hand-over.
+    std::vector<unsigned char> m_blocks[2];
+    unsigned m_filling = 0; // the block this thread fills
+    std::size_t m_filled = 0;
+    bool m_lostNow = false; // Lost() for the copy being made
+    // The job: set by this thread while the worker is idle, read by the worker until it is idle
+    // again.
+    const unsigned char* m_jobBytes = nullptr;
+    std::size_t m_jobSize = 0;
+    JsonLine m_line;
+    std::string m_backup;
+    bool m_lost = false;
+    Sha256 m_hash; // the worker's while it is not idle
+    std::thread m_worker;
+};

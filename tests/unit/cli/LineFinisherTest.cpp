@@ -1,0 +1,165 @@
+#include "cli/LineFinisher.h"
+#include "cli/Sha256.h"
+#include "platform/MachineChanges.h"
+
+#include "TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string RandomBytes(std::size_t size, unsigned seed)
+{
+    std::mt19937 generator(seed);
+    std::string bytes(size, '\0');
+    for (char& c : bytes)
+        c = static_cast<char>(generator() & 0xFF);
+    return bytes;
+}
+
+JsonLine CopyLine(const std::string& name)
+{
+    JsonLine line;
+    line.Add("to", name);
+    return line;
+}
+
+std::string Expected(const std::string& name, const std::string& digest, const std::string& backup = {})
+{
+    std::string text
+        = "{\"to\":\"" + name + "\",\"sha256\":" + (digest.empty() ? "null" : "\"" + digest + "\"");
+    if (!backup.empty())
+        text += ",\"backup\":\"" + backup + "\"";
+    return text + "}";
+}
+
+// Each case runs with the worker thread and without it: the lines must not tell them apart.
+class LineFinisherTest : public testing::TestWithParam<bool> {
+protected:
+    std::vector<std::string> m_lines; // the worker's until Settle
+    LineFinisher m_finisher { [this](const std::string& text) { m_lines.push_back(text); }, GetParam() };
+};
+
+// The digest the install log records is taken while the platform copies; it must be the digest of
+// the copy as it lies on disk, whatever the size (blocks larger than the hand-over go in pieces),
+// and the copy must be whole.
+TEST_P(LineFinisherTest, RecordsTheDigestOfEachCopyOnDisk)
+{
+    const TempFolder folder;
+    MachineChanges platform;
+    std::vector<std::string> expected;
+    for (const std::size_t size : { 0u, 1u, 4500u, 65535u, 65536u, 65537u, 3u * 65536u + 17u }) {
+        const std::string bytes = RandomBytes(size, static_cast<unsigned>(size) + 3);
+        const std::string name = "to" + std::to_string(size) + ".bin";
+        folder.Write("from.bin", bytes);
+        m_finisher.Settle(); // the next change waits for the line before it
+        ASSERT_TRUE(platform.CopyFileSeeing(folder.Path("from.bin"), folder.Path(name), m_finisher));
+        m_finisher.Finish(CopyLine(name), {});
+        EXPECT_EQ(bytes, folder.Read(name)) << size << " bytes";
+        expected.push_back(Expected(name, Sha256Hex(bytes)));
+    }
+    m_finisher.Settle();
+    EXPECT_EQ(expected, m_lines);
+}
+
+TEST_P(LineFinisherTest, AFailedCopyFailsAsCopyFileDoesAndLeavesNoBytesBehind)
+{
+    const TempFolder folder;
+    MachineChanges platform;
+    m_finisher.Take("stale", 5); // as if a copy had failed half-way
+    SetLastError(0);
+    EXPECT_FALSE(platform.CopyFileSeeing(folder.Path("missing.bin"), folder.Path("to.bin"), m_finisher));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_FILE_NOT_FOUND), GetLastError());
+    EXPECT_FALSE(std::filesystem::exists(folder.Host("to.bin")));
+    m_finisher.Drop();
+
+    folder.Write("from.bin", "abc");
+    ASSERT_TRUE(platform.CopyFileSeeing(folder.Path("from.bin"), folder.Path("to.bin"), m_finisher));
+    m_finisher.Finish(CopyLine("to.bin"), {});
+    m_finisher.Settle();
+    EXPECT_EQ(std::vector<std::string> { Expected("to.bin", Sha256Hex("abc")) }, m_lines);
+}
+
+// A copy whose bytes could not all be seen gets no digest rather than a wrong one, and only that
+// copy; the backup goes after the digest, as undo reads it.
+TEST_P(LineFinisherTest, LostBytesAndBackupsShowInTheirOwnLineOnly)
+{
+    m_finisher.Take("ab", 2);
+    m_finisher.Lost();
+    m_finisher.Finish(CopyLine("a"), "C:\\backup\\00001-a");
+    m_finisher.Take("abc", 3);
+    m_finisher.Finish(CopyLine("b"), {});
+    m_finisher.Finish(CopyLine("empty"), {});
+    m_finisher.Settle();
+    EXPECT_EQ((std::vector<std::string> { Expected("a", "", "C:\\\\backup\\\\00001-a"),
+                  Expected("b", Sha256Hex("abc")), Expected("empty", Sha256Hex("")) }),
+        m_lines);
+}
+
+// Pieces of any size, handed over in blocks of their own size: what crosses a block is digested in
+// order, whether it comes with the line or before it.
+TEST_P(LineFinisherTest, PiecesThatStraddleBlocksAreDigestedInOrder)
+{
+    const std::string bytes = RandomBytes(1 + 65535 + 65537 + 40000 + 200000, 11);
+    std::size_t at = 0;
+    for (const std::size_t piece : { 1u, 65535u, 65537u, 40000u, 200000u }) {
+        m_finisher.Take(bytes.data() + at, piece);
+        at += piece;
+    }
+    m_finisher.Finish(CopyLine("big"), {});
+    m_finisher.Take(bytes.data(), 65536);
+    m_finisher.Finish(CopyLine("block"), {});
+    m_finisher.Settle();
+    EXPECT_EQ((std::vector<std::string> {
+                  Expected("big", Sha256Hex(bytes)), Expected("block", Sha256Hex(bytes.substr(0, 65536))) }),
+        m_lines);
+}
+
+// Many short copies, as a large tree gives: Settle always finds every line written before it, in
+// order, and the last one is written when the finisher goes away.
+TEST_P(LineFinisherTest, EveryLineIsWrittenInOrderBeforeSettleReturns)
+{
+    std::vector<std::string> expected;
+    {
+        LineFinisher finisher([&](const std::string& text) { m_lines.push_back(text); }, GetParam());
+        for (int i = 0; i < 5000; ++i) {
+            const std::string bytes = RandomBytes(static_cast<std::size_t>(i % 97), static_cast<unsigned>(i));
+            finisher.Settle();
+            ASSERT_EQ(expected.size(), m_lines.size()) << "after " << i << " lines";
+            finisher.Take(bytes.data(), bytes.size() / 2);
+            finisher.Take(bytes.data() + bytes.size() / 2, bytes.size() - bytes.size() / 2);
+            finisher.Finish(CopyLine(std::to_string(i)), {});
+            expected.push_back(Expected(std::to_string(i), Sha256Hex(bytes)));
+        }
+    }
+    EXPECT_EQ(expected, m_lines);
+}
+
+INSTANTIATE_TEST_SUITE_P(Threads, LineFinisherTest, testing::Values(false, true),
+    [](const testing::TestParamInfo<bool>& info) { return info.param ? "Worker" : "Inline"; });
+
+#ifndef _WIN32
+// Windows refuses to replace a read-only file even for an administrator; the POSIX copy must refuse
+// it too when the copy is watched. Under Wine the refusal is Wine's own, so this is checked here.
+TEST(WatchedCopy, AReadOnlyFileIsNotReplaced)
+{
+    const TempFolder folder;
+    MachineChanges platform;
+    LineFinisher finisher([](const std::string&) {}, false);
+    folder.Write("from.bin", "new");
+    folder.Write("sub\\to.bin", "old");
+    std::filesystem::permissions(folder.Host("sub\\to.bin"), std::filesystem::perms::owner_read);
+    SetLastError(0);
+    EXPECT_FALSE(platform.CopyFileSeeing(folder.Path("from.bin"), folder.Path("sub\\to.bin"), finisher));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
+    EXPECT_EQ("old", folder.Read("sub\\to.bin")) << "a file that may not be replaced is kept";
+    std::filesystem::permissions(folder.Host("sub\\to.bin"), std::filesystem::perms::owner_all);
+}
+#endif
+
+} // namespace
