@@ -194,21 +194,30 @@ int RunInstall(const CommandLine& line)
         }
     }
 
+    // The backup folder is settled before the log is opened: a log file named again is replaced,
+    // and the log of an earlier install is what undo needs, so a run refused for its backup folder
+    // must leave it as it was.
+    bool backupCreated = false;
+    if (line.backup && !planning) {
+        const DWORD attributes = GetFileAttributesA(line.backup->c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES)
+            backupCreated = CreateDirectoryA(line.backup->c_str(), nullptr) != FALSE;
+        if (attributes == INVALID_FILE_ATTRIBUTES ? !backupCreated
+                                                  : !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            std::fprintf(stderr, "tarnwick-cli: cannot use %s as the backup folder\n", line.backup->c_str());
+            return kExitInvalidCommandLine;
+        }
+    }
+
     EventLog log;
     std::string error;
     if (planning && line.json)
         (void)log.OpenLog("-", error);
     else if (line.log && !log.OpenLog(*line.log, error)) {
         std::fprintf(stderr, "tarnwick-cli: %s\n", error.c_str());
+        if (backupCreated)
+            (void)RemoveDirectoryA(line.backup->c_str()); // nothing is left of a refused run
         return kExitInvalidCommandLine;
-    }
-    if (line.backup && !planning) {
-        const DWORD attributes = GetFileAttributesA(line.backup->c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES ? !CreateDirectoryA(line.backup->c_str(), nullptr)
-                                                  : !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            std::fprintf(stderr, "tarnwick-cli: cannot use %s as the backup folder\n", line.backup->c_str());
-            return kExitInvalidCommandLine;
-        }
     }
     // People read a plan's changes on standard output, an install's progress on standard error.
     const bool describe = planning && !line.json;

@@ -960,6 +960,26 @@ class UndoTests(CliCase):
                 self.assertExit(self.undo(first), SUCCESS)
                 self.assertRestored(before, machine, leave=self.BACKUP)
 
+    def test_a_refused_backup_folder_leaves_the_last_log_as_it_was(self):
+        # The log an install replaces may be the only record undo has of an earlier install.
+        package = self.package(PLAIN)
+        self.machine.write_file("C:\\blocker.txt", b"not a folder")
+        earlier = self.machine.host_file("earlier.jsonl", b'{"event":"start"}\n')
+        before = State(self.machine)
+        for backup in ("C:\\blocker.txt", "C:\\no-such-folder\\backup"):
+            with self.subTest(backup=backup):
+                run = self.install(package, log=False, extra=["--log", earlier, "--backup", backup])
+                self.assertExit(run, INVALID_COMMAND_LINE)
+                self.assertIn("backup folder", run.stderr)
+                with open(earlier, "rb") as f:
+                    self.assertEqual(f.read(), b'{"event":"start"}\n')
+                self.assertUnchanged(before)
+        # A backup folder made for a run whose log cannot be opened goes again.
+        run = self.install(package, log=False, extra=[
+            "--log", self.machine.host_file("no-such-folder/log.jsonl"), "--backup", self.BACKUP])
+        self.assertExit(run, INVALID_COMMAND_LINE)
+        self.assertUnchanged(before)
+
     def test_a_log_cut_at_any_line_undoes_what_it_shows(self):
         package = self.package(SAMPLE)
         run = self.install(package, "AcceptLicense=yes", "RestartServer=yes")
