@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <system_error>
 
 namespace {
 
@@ -31,10 +32,14 @@ void Relax()
 LineFinisher::LineFinisher(std::function<void(const std::string&)> write, bool background)
     : m_write(std::move(write))
 {
-    if (background) {
-        m_blocks[0].resize(kPiece);
-        m_blocks[1].resize(kPiece);
+    if (!background)
+        return;
+    m_blocks[0].resize(kPiece);
+    m_blocks[1].resize(kPiece);
+    try {
         m_worker = std::thread([this] { Work(); });
+    } catch (const std::system_error&) {
+        // No thread to be had (a process at its limit): everything is done here instead.
     }
 }
 

@@ -1,8 +1,8 @@
 // The file-copied lines of an install's log, finished on a second thread where the machine has a
-// second core: the digest of each copy is taken there from its bytes while this thread writes them
-// to the copy, and the line is written there while this thread goes on to the next file. Before
-// each change this thread waits (Settle) until the line before it is written, so the log keeps its
-// order and a run that is killed still lacks at most the line of the change in flight.
+// second core: the bytes of each copy are handed over as it is made, and their digest is taken and
+// the line written there while this thread goes on to the next file. Before each change this thread
+// waits (Settle) until the line before it is written, so the log keeps its order and a run that is
+// killed still lacks at most the line of the change in flight.
 #pragma once
 
 #include "cli/JsonLine.h"
@@ -19,7 +19,8 @@
 class LineFinisher : public CopiedBytes {
 public:
     // write takes each finished line, without a line end. background: on a thread of its own;
-    // otherwise all of it happens on the caller's thread, as things are handed over.
+    // otherwise (or when no thread can be started) all of it happens on the caller's thread, as
+    // things are handed over.
     LineFinisher(std::function<void(const std::string&)> write, bool background);
     ~LineFinisher() override; // writes what is left first
     LineFinisher(const LineFinisher&) = delete;
