@@ -2,25 +2,16 @@
 #include "cli/Sha256.h"
 #include "platform/MachineChanges.h"
 
+#include "RandomBytes.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <random>
 #include <string>
 #include <vector>
 
 namespace {
-
-std::string RandomBytes(std::size_t size, unsigned seed)
-{
-    std::mt19937 generator(seed);
-    std::string bytes(size, '\0');
-    for (char& c : bytes)
-        c = static_cast<char>(generator() & 0xFF);
-    return bytes;
-}
 
 JsonLine CopyLine(const std::string& name)
 {

@@ -1,6 +1,7 @@
 #include "cli/Sha256.h"
 #include "cli/FileDigest.h"
 
+#include "RandomBytes.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -20,15 +21,6 @@ namespace {
 
 const std::string emptyDigest = "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855";
 const std::string abcDigest = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
-
-std::string RandomBytes(std::size_t size, unsigned seed)
-{
-    std::mt19937 generator(seed);
-    std::string bytes(size, '\0');
-    for (char& c : bytes)
-        c = static_cast<char>(generator() & 0xFF);
-    return bytes;
-}
 
 // The digest tests run on each compression: the one this processor runs fastest, and the plain
 // C++ one that other processors use.
