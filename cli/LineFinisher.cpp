@@ -107,11 +107,25 @@ void LineFinisher::Settle()
     unsigned spins = 0;
     for (unsigned state = m_state.load(std::memory_order_acquire); state != Idle;
          state = m_state.load(std::memory_order_acquire)) {
-        if (++spins < kWaiterSpins)
+        if (++spins < kWaiterSpins) {
             Relax();
-        else
-            m_state.wait(state, std::memory_order_acquire);
+            continue;
+        }
+        std::unique_lock<std::mutex> lock(m_sleep);
+        m_wake.wait(lock, [this] { return m_state.load(std::memory_order_acquire) == Idle; });
+        return;
     }
+}
+
+void LineFinisher::Change(State state)
+{
+    m_state.store(state, std::memory_order_release);
+    // A thread about to sleep holds the mutex from its last look at the state until it waits: once
+    // the mutex is free again, it either saw the change or is waiting for this notification.
+    {
+        std::lock_guard<std::mutex> sleeper(m_sleep);
+    }
+    m_wake.notify_all();
 }
 
 void LineFinisher::Post(State job)
@@ -121,8 +135,7 @@ void LineFinisher::Post(State job)
     m_jobSize = m_filled;
     m_filling ^= 1;
     m_filled = 0;
-    m_state.store(job, std::memory_order_release);
-    m_state.notify_all();
+    Change(job);
 }
 
 unsigned LineFinisher::AwaitJob()
@@ -133,7 +146,8 @@ unsigned LineFinisher::AwaitJob()
         if (state != Idle)
             return state;
         if (spins % 64 == 0 && std::chrono::steady_clock::now() > until) {
-            m_state.wait(Idle, std::memory_order_acquire);
+            std::unique_lock<std::mutex> lock(m_sleep);
+            m_wake.wait(lock, [this] { return m_state.load(std::memory_order_acquire) != Idle; });
             until = std::chrono::steady_clock::now() + kWorkerSpin;
         } else {
             Relax();
@@ -150,8 +164,7 @@ void LineFinisher::Work()
         m_hash.Update(m_jobBytes, m_jobSize);
         if (job == Line)
             WriteLine();
-        m_state.store(Idle, std::memory_order_release);
-        m_state.notify_all();
+        Change(Idle);
     }
 }
 

@@ -10,8 +10,10 @@
 #include "platform/CopiedBytes.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -54,9 +56,14 @@ private:
     // microseconds away, and a sleeping thread takes longer than that to wake.
     unsigned AwaitJob();
     void WriteLine();
+    // Sets the state and wakes the other thread, should it sleep.
+    void Change(State state);
 
     std::function<void(const std::string&)> m_write;
     std::atomic<unsigned> m_state { Idle };
+    // Where a thread that has spun long enough sleeps until the state changes.
+    std::mutex m_sleep;
+    std::condition_variable m_wake;
     // Two blocks: this thread fills one while the worker digests the other. A small copy goes over
     // whole with its line, in one hand-over.
     std::vector<unsigned char> m_blocks[2];

@@ -7,8 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -127,6 +129,34 @@ TEST_P(LineFinisherTest, EveryLineIsWrittenInOrderBeforeSettleReturns)
             finisher.Finish(CopyLine(std::to_string(i)), {});
             expected.push_back(Expected(std::to_string(i), Sha256Hex(bytes)));
         }
+    }
+    EXPECT_EQ(expected, m_lines);
+}
+
+// Between an install's phases the worker goes to sleep, and a slow log (a network share, say) sends
+// this thread to sleep in Settle: each must be woken by the next change of state, never missed.
+TEST_P(LineFinisherTest, SleepersOnEitherSideAreWoken)
+{
+    std::vector<std::string> expected;
+    {
+        LineFinisher finisher(
+            [&](const std::string& text) {
+                if (m_lines.size() % 2 == 1)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(3));
+                m_lines.push_back(text);
+            },
+            GetParam());
+        for (int i = 0; i < 150; ++i) {
+            if (i % 3 == 0)
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            finisher.BeforeCopy();
+            ASSERT_EQ(expected.size(), m_lines.size()) << "after " << i << " lines";
+            finisher.Take("abc", 3);
+            finisher.Finish(CopyLine(std::to_string(i)), {});
+            expected.push_back(Expected(std::to_string(i), Sha256Hex("abc")));
+        }
+        if (GetParam())
+            std::this_thread::sleep_for(std::chrono::milliseconds(5)); // the worker sleeps at the end
     }
     EXPECT_EQ(expected, m_lines);
 }
