@@ -74,6 +74,8 @@ void EventLog::Settle()
 bool EventLog::LogIntact()
 {
     Settle();
+    if (m_log && std::fflush(m_log) != 0)
+        m_intact = false;
     return m_intact;
 }
 
@@ -85,7 +87,7 @@ void EventLog::WriteText(const std::string& text)
         return;
     // Both parts go to the buffer, and from there to the system in one write.
     if (std::fwrite(text.data(), 1, text.size(), m_log) != text.size() || std::fputc('\n', m_log) == EOF
-        || std::fflush(m_log) != 0)
+        || (m_flushEachLine && std::fflush(m_log) != 0))
         m_intact = false;
 }
 

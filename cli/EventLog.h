@@ -21,6 +21,9 @@ public:
     // Writes the JSON lines to path, created or replaced; "-" is standard output. false with a
     // message when the file cannot be created.
     bool OpenLog(const std::string& path, std::string& error);
+    // A run that changes nothing (a plan) has no change for a line to keep up with: its lines are
+    // handed to the system in large writes, the last by LogIntact.
+    void FlushEachLine(bool each) { m_flushEachLine = each; }
     bool HasLog() const { return m_log != nullptr; }
 
     // People read the texts of the events on this stream (nullptr: nobody).
@@ -44,7 +47,8 @@ public:
     // A text for people only.
     void Say(const std::string& text);
 
-    // false once a line could not be written (a full disk, say).
+    // false once a line could not be written (a full disk, say). Everything written so far is
+    // handed to the system first.
     bool LogIntact();
 
 private:
@@ -54,5 +58,6 @@ private:
     bool m_ownsLog = false;
     std::FILE* m_console = nullptr;
     bool m_intact = true;
+    bool m_flushEachLine = true;
     std::unique_ptr<LineFinisher> m_finisher; // made with the first copy
 };

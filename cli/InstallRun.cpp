@@ -210,6 +210,7 @@ int RunInstall(const CommandLine& line)
     }
 
     EventLog log;
+    log.FlushEachLine(!planning);
     std::string error;
     if (planning && line.json)
         (void)log.OpenLog("-", error);

@@ -4,6 +4,7 @@ under Wine, with TARNWICK_CLI naming tarnwick-cli.exe and TARNWICK_CLI_WINE the 
 
 import os
 import random
+import subprocess
 import sys
 import time
 import unittest
@@ -770,6 +771,21 @@ class LogTests(CliCase):
             events = parse_log(f.read().decode("utf-8"))
         self.assertEqual([e["event"] for e in events][0], "start")
         self.assertTrue(all(e["replaced"] for e in events if e["event"] == "file-copied"))
+
+    def test_output_that_cannot_be_written_is_never_0(self):
+        # A plan hands its lines over in large writes, the last one at the end: that one's failure
+        # must still count, as every line's does for an install.
+        if self.machine.__class__.__name__ != "NativeMachine" or not os.path.exists("/dev/full"):
+            self.skipTest("needs the native program and /dev/full")
+        package = self.package(PLAIN)
+        for args in (["plan", "--package", package, "--json"],
+                     ["install", "--package", package, "--log", "-"]):
+            with self.subTest(command=args[0]), open("/dev/full", "wb") as full:
+                done = subprocess.run(self.machine._command(args), env=self.machine._environment(),
+                                      cwd=self.machine.scratch, stdin=subprocess.DEVNULL,
+                                      stdout=full, stderr=subprocess.PIPE, timeout=120)
+                self.assertEqual(done.returncode, self.machine.exit_status(INSTALL_FAILURE))
+                self.assertIn(b"could not be written", done.stderr)
 
 
 class KillTests(CliCase):
