@@ -164,23 +164,4 @@ TEST_P(LineFinisherTest, SleepersOnEitherSideAreWoken)
 INSTANTIATE_TEST_SUITE_P(Threads, LineFinisherTest, testing::Values(false, true),
     [](const testing::TestParamInfo<bool>& info) { return info.param ? "Worker" : "Inline"; });
 
-#ifndef _WIN32
-// Windows refuses to replace a read-only file even for an administrator; the POSIX copy must refuse
-// it too when the copy is watched. Under Wine the refusal is Wine's own, so this is checked here.
-TEST(WatchedCopy, AReadOnlyFileIsNotReplaced)
-{
-    const TempFolder folder;
-    MachineChanges platform;
-    LineFinisher finisher([](const std::string&) {}, false);
-    folder.Write("from.bin", "new");
-    folder.Write("sub\\to.bin", "old");
-    std::filesystem::permissions(folder.Host("sub\\to.bin"), std::filesystem::perms::owner_read);
-    SetLastError(0);
-    EXPECT_FALSE(platform.CopyFileSeeing(folder.Path("from.bin"), folder.Path("sub\\to.bin"), finisher));
-    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
-    EXPECT_EQ("old", folder.Read("sub\\to.bin")) << "a file that may not be replaced is kept";
-    std::filesystem::permissions(folder.Host("sub\\to.bin"), std::filesystem::perms::owner_all);
-}
-#endif
-
 } // namespace
