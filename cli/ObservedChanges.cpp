@@ -104,14 +104,9 @@ BOOL ObservedChanges::CopyFileTo(const std::string& from, const std::string& to,
     const bool replaced
         = m_entries.count(folded) || (!m_entries.count(Folded(ParentOf(to))) && m_machine.Exists(to));
     const std::uint64_t bytes = size;
-    // The file about to be replaced is kept first; one that cannot be kept is not replaced. Like
-    // every change, the backup waits until the line of the change before is written; the copy
-    // waits for it itself, once its source is open.
+    // The file about to be replaced is kept first; one that cannot be kept is not replaced.
     std::string backup;
-    const bool backUp = !m_planning && replaced && !m_backupFolder.empty();
-    if (backUp)
-        m_log.Settle();
-    if (backUp && !BackUp(to, backup)) {
+    if (!m_planning && replaced && !m_backupFolder.empty() && !BackUp(to, backup)) {
         const DWORD error = GetLastError();
         ++m_counts.failedCopies;
         m_log.Write(JsonLine::Event("copy-failed")
@@ -124,7 +119,8 @@ BOOL ObservedChanges::CopyFileTo(const std::string& from, const std::string& to,
         return FALSE;
     }
     // With a log, the copy's digest is taken as the copy is made: undo compares it, to leave alone
-    // a copy that was changed since.
+    // a copy that was changed since. The copy waits for the line of the change before once its
+    // source is open (BeforeCopy).
     const bool digest = !m_planning && m_log.HasLog();
     if (!m_planning
         && !(digest ? m_machine.CopyFileSeeing(from, to, m_log.CopyBytes())
@@ -268,6 +264,7 @@ void ObservedChanges::Pause(DWORD)
 
 bool ObservedChanges::BackUp(const std::string& path, std::string& backup)
 {
+    m_log.Settle(); // a change like any other
     const std::size_t slash = path.find_last_of("\\/");
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     // Numbered, so that files of the same name from different folders, or from an earlier install
