@@ -11,12 +11,6 @@
 #include <string>
 #include <vector>
 
-#ifndef _WIN32
-#include "platform/posix/Handles.h"
-
-#include <cstdio>
-#endif
-
 namespace {
 
 const std::string emptyDigest = "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855";
@@ -168,44 +162,5 @@ TEST(Sha256OfFile, HashesTheWholeFileAcrossReads)
         EXPECT_EQ(Sha256Hex(bytes), Sha256OfFile(folder.Path("data.bin"))) << size << " bytes";
     }
 }
-
-#ifndef _WIN32
-// What sha256sum prints for a host file: the first 64 characters of its line.
-std::string Sha256sumOf(const std::filesystem::path& file)
-{
-    const std::string command = "sha256sum -- '" + file.string() + "'";
-    std::FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe)
-        return "popen failed";
-    char line[256] = {};
-    const bool read = std::fgets(line, sizeof line, pipe) != nullptr;
-    const int status = ::pclose(pipe);
-    if (!read || status != 0)
-        return "sha256sum failed";
-    return std::string(line).substr(0, 64);
-}
-
-TEST(Sha256OfFile, AgreesWithSha256sum)
-{
-    const TempFolder folder;
-    const std::size_t sizes[] = { 0, 1, 55, 56, 64, 65536, 65537, 1 << 20 };
-    for (const std::size_t size : sizes) {
-        const std::string name = "file" + std::to_string(size) + ".bin";
-        folder.Write(name, RandomBytes(size, static_cast<unsigned>(size) + 1));
-        EXPECT_EQ(Sha256sumOf(folder.Host(name)), Sha256OfFile(folder.Path(name))) << size << " bytes";
-    }
-}
-
-TEST(Sha256OfFile, ClosesWhatItOpens)
-{
-    const TempFolder folder;
-    folder.Write("a.txt", "abc");
-    const std::size_t before = posix::OpenHandleCount();
-    (void)Sha256OfFile(folder.Path("a.txt"));
-    (void)Sha256OfFile(folder.Path("missing.txt"));
-    (void)Sha256OfFile(folder.Path());
-    EXPECT_EQ(before, posix::OpenHandleCount());
-}
-#endif
 
 } // namespace
