@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <concepts>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -33,6 +34,12 @@ public:
     JsonLine& AddObject(std::string_view key, const JsonLine& object);
     // value must be JSON already (an array, say, built with JsonString).
     JsonLine& AddRaw(std::string_view key, std::string_view value);
+    // Room for more characters, so that adding them later allocates nothing.
+    JsonLine& Reserve(std::size_t more)
+    {
+        m_text.reserve(m_text.size() + more);
+        return *this;
+    }
 
     // The object, without a line end.
     [[nodiscard]] std::string Text() const { return m_text + '}'; }

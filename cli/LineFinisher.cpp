@@ -18,6 +18,11 @@ constexpr auto kWorkerSpin = std::chrono::microseconds(300);
 // microseconds, or longer for a large block.
 constexpr unsigned kWaiterSpins = 1u << 14;
 
+// What the worker adds to a line: ,"sha256":"64 digits" and, with a backup, ,"backup":"path"
+// with the path escaped (at most six characters a byte, as \u0000) and the closing brace.
+constexpr std::size_t kDigestField = 96;
+constexpr std::size_t kBackupFieldPerByte = 6;
+
 void Relax()
 {
 #if defined(__i386__) || defined(__x86_64__)
@@ -72,6 +77,10 @@ void LineFinisher::Take(const void* data, std::size_t size)
         bytes += piece;
         size -= piece;
     }
+    // A worker with nothing to do starts on these bytes now, while this thread writes and closes
+    // the copy, rather than when the line comes.
+    if (m_state.load(std::memory_order_acquire) == Idle)
+        Post(Bytes);
 }
 
 void LineFinisher::Lost()
@@ -81,15 +90,27 @@ void LineFinisher::Lost()
 
 void LineFinisher::Finish(JsonLine line, std::string backup)
 {
-    Settle();
+    // The worker adds its fields without allocating: memory this thread allocated and the worker
+    // resizes would make the two threads take turns at the allocator's lock, file after file.
+    line.Reserve(kDigestField + kBackupFieldPerByte * backup.size());
+    // While the worker digests the copy's last bytes it leaves the line alone: the line goes with
+    // them, and this thread waits only before its next change, not here as well.
+    const bool withBytes
+        = m_worker.joinable() && m_filled == 0 && m_state.load(std::memory_order_acquire) == Bytes;
+    if (!withBytes)
+        Settle();
     m_line = std::move(line);
     m_backup = std::move(backup);
     m_lost = m_lostNow;
     m_lostNow = false;
-    if (m_worker.joinable())
-        Post(Line);
-    else
+    if (!m_worker.joinable()) {
         WriteLine();
+        return;
+    }
+    unsigned digesting = Bytes;
+    if (withBytes && m_state.compare_exchange_strong(digesting, Line))
+        return;
+    Post(Line); // the worker was idle, or became idle meanwhile: the line goes on its own
 }
 
 void LineFinisher::Drop()
@@ -111,21 +132,37 @@ void LineFinisher::Settle()
             Relax();
             continue;
         }
-        std::unique_lock<std::mutex> lock(m_sleep);
-        m_wake.wait(lock, [this] { return m_state.load(std::memory_order_acquire) == Idle; });
+        SleepUntil(true);
         return;
     }
 }
 
 void LineFinisher::Change(State state)
 {
-    m_state.store(state, std::memory_order_release);
-    // A thread about to sleep holds the mutex from its last look at the state until it waits: once
-    // the mutex is free again, it either saw the change or is waiting for this notification.
-    {
-        std::lock_guard<std::mutex> sleeper(m_sleep);
+    // Sequentially consistent, as is the sleeper's count before its last look at the state: either
+    // this thread sees the sleeper, or the sleeper sees the new state. A sleeper holds the mutex
+    // from its count until it waits, so once the mutex is free again it is waiting for the
+    // notification.
+    m_state.store(state);
+    WakeSleepers();
+}
+
+void LineFinisher::WakeSleepers()
+{
+    if (m_sleepers.load() != 0) {
+        {
+            std::lock_guard<std::mutex> sleeper(m_sleep);
+        }
+        m_wake.notify_all();
     }
-    m_wake.notify_all();
+}
+
+void LineFinisher::SleepUntil(bool idle)
+{
+    std::unique_lock<std::mutex> lock(m_sleep);
+    m_sleepers.fetch_add(1);
+    m_wake.wait(lock, [this, idle] { return (m_state.load() == Idle) == idle; });
+    m_sleepers.fetch_sub(1);
 }
 
 void LineFinisher::Post(State job)
@@ -146,8 +183,7 @@ unsigned LineFinisher::AwaitJob()
         if (state != Idle)
             return state;
         if (spins % 64 == 0 && std::chrono::steady_clock::now() > until) {
-            std::unique_lock<std::mutex> lock(m_sleep);
-            m_wake.wait(lock, [this] { return m_state.load(std::memory_order_acquire) != Idle; });
+            SleepUntil(false);
             until = std::chrono::steady_clock::now() + kWorkerSpin;
         } else {
             Relax();
@@ -162,7 +198,13 @@ void LineFinisher::Work()
         if (job == Stop)
             return;
         m_hash.Update(m_jobBytes, m_jobSize);
-        if (job == Line)
+        // The line of these bytes may have come meanwhile: then the job is now Line.
+        unsigned digested = Bytes;
+        if (job == Bytes && m_state.compare_exchange_strong(digested, Idle)) {
+            WakeSleepers();
+            continue;
+        }
+        if (job == Line || digested == Line)
             WriteLine();
         Change(Idle);
     }

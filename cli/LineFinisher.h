@@ -58,25 +58,37 @@ private:
     void WriteLine();
     // Sets the state and wakes the other thread, should it sleep.
     void Change(State state);
+    // Wakes the other thread, should it sleep, after a change of state.
+    void WakeSleepers();
+    // Sleeps until the worker is idle (idle true) or has a job (idle false).
+    void SleepUntil(bool idle);
+
+    // The fields the two threads share each start a cache line of their own: the waiting thread
+    // keeps reading the state, and every write to a field on its line would take it away from it.
+    static constexpr std::size_t kCacheLine = 64;
 
     std::function<void(const std::string&)> m_write;
-    std::atomic<unsigned> m_state { Idle };
-    // Where a thread that has spun long enough sleeps until the state changes.
-    std::mutex m_sleep;
-    std::condition_variable m_wake;
-    // Two blocks: this thread fills one while the worker digests the other. A small copy goes over
-    // whole with its line, in one hand-over.
+    // Two blocks: this thread fills one while the worker digests the other. The bytes go over as
+    // soon as the worker is free, and the line follows them.
     std::vector<unsigned char> m_blocks[2];
     unsigned m_filling = 0; // the block this thread fills
     std::size_t m_filled = 0;
     bool m_lostNow = false; // Lost() for the copy being made
+
+    alignas(kCacheLine) std::atomic<unsigned> m_state { Idle };
+    // Where a thread that has spun long enough sleeps until the state changes; m_sleepers counts
+    // those about to sleep or asleep, so that a change wakes nobody when nobody sleeps.
+    alignas(kCacheLine) std::atomic<unsigned> m_sleepers { 0 };
+    std::mutex m_sleep;
+    std::condition_variable m_wake;
     // The job: set by this thread while the worker is idle, read by the worker until it is idle
-    // again.
-    const unsigned char* m_jobBytes = nullptr;
+    // again. The line and what goes with it may also be set during a Bytes job, which leaves
+    // them alone: a Bytes job that becomes Line writes the line once the bytes are digested.
+    alignas(kCacheLine) const unsigned char* m_jobBytes = nullptr;
     std::size_t m_jobSize = 0;
+    bool m_lost = false;
     JsonLine m_line;
     std::string m_backup;
-    bool m_lost = false;
-    Sha256 m_hash; // the worker's while it is not idle
+    alignas(kCacheLine) Sha256 m_hash; // the worker's while it is not idle
     std::thread m_worker;
 };

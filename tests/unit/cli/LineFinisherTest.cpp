@@ -133,6 +133,30 @@ TEST_P(LineFinisherTest, EveryLineIsWrittenInOrderBeforeSettleReturns)
     EXPECT_EQ(expected, m_lines);
 }
 
+// A whole block handed over goes to the worker at once, and the line that follows at once usually
+// finds it still digesting: that line is written once, after those bytes, with its own backup and
+// lost mark, and before the next change may start.
+TEST_P(LineFinisherTest, ALineThatComesWhileItsBytesAreDigestedFollowsThem)
+{
+    std::vector<std::string> expected;
+    const std::string bytes = RandomBytes(4 * 65536 + 5, 21);
+    for (int i = 0; i < 400; ++i) {
+        const std::size_t size = 65536u * static_cast<std::size_t>(1 + i % 4) + (i % 5 == 0 ? 5 : 0);
+        const std::string name = std::to_string(i);
+        const std::string backup = i % 3 == 0 ? "C:\\b\\" + name : std::string();
+        m_finisher.BeforeCopy();
+        ASSERT_EQ(expected.size(), m_lines.size()) << "before copy " << i;
+        m_finisher.Take(bytes.data(), size);
+        if (i % 7 == 0)
+            m_finisher.Lost();
+        m_finisher.Finish(CopyLine(name), backup);
+        const std::string digest = i % 7 == 0 ? std::string() : Sha256Hex(bytes.substr(0, size));
+        expected.push_back(Expected(name, digest, backup.empty() ? "" : "C:\\\\b\\\\" + name));
+    }
+    m_finisher.Settle();
+    EXPECT_EQ(expected, m_lines);
+}
+
 // Between an install's phases the worker goes to sleep, and a slow log (a network share, say) sends
 // this thread to sleep in Settle: each must be woken by the next change of state, never missed.
 TEST_P(LineFinisherTest, SleepersOnEitherSideAreWoken)
