@@ -69,30 +69,47 @@ bool WriteAll(int to, const char* data, std::size_t size)
     return true;
 }
 
-// Copies through user space up to limit bytes (or to the end), showing each block to bytes, when
-// given, before it is written.
-bool CopyThroughBuffer(int from, int to, std::optional<off_t> limit, CopiedBytes* bytes)
+// A block of a copy on its way through user space.
+struct CopyBlock {
+    char data[1 << 16];
+    std::size_t size = 0;
+};
+
+// Reads the next block of from, of at most left bytes when left is given: false on a read error,
+// an empty block at the end.
+bool ReadBlock(int from, std::optional<off_t> left, CopyBlock& block)
 {
-    char buffer[1 << 16];
+    block.size = 0;
+    const std::size_t ask
+        = left ? static_cast<std::size_t>(std::min<off_t>(*left, sizeof block.data)) : sizeof block.data;
+    if (ask == 0)
+        return true;
     for (;;) {
-        const std::size_t ask
-            = limit ? static_cast<std::size_t>(std::min<off_t>(*limit, sizeof buffer)) : sizeof buffer;
-        if (ask == 0)
-            return true;
-        const ssize_t got = ::read(from, buffer, ask);
+        const ssize_t got = ::read(from, block.data, ask);
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
             return false;
-        if (got == 0)
-            return true;
+        block.size = static_cast<std::size_t>(got);
+        return true;
+    }
+}
+
+// Writes block, already read, and the rest of from after it, up to limit bytes in all (or to the
+// end), showing each block to bytes, when given, before it is written.
+bool CopyThroughBuffer(int from, int to, std::optional<off_t> limit, CopiedBytes* bytes, CopyBlock& block)
+{
+    while (block.size > 0) {
         if (bytes)
-            bytes->Take(buffer, static_cast<std::size_t>(got));
-        if (!WriteAll(to, buffer, static_cast<std::size_t>(got)))
+            bytes->Take(block.data, block.size);
+        if (!WriteAll(to, block.data, block.size))
             return false;
         if (limit)
-            *limit -= got;
+            *limit -= static_cast<off_t>(block.size);
+        if (!ReadBlock(from, limit, block))
+            return false;
     }
+    return true;
 }
 
 bool CopyContent(int from, int to, off_t size)
@@ -112,14 +129,8 @@ bool CopyContent(int from, int to, off_t size)
     if (::lseek(from, size - left, SEEK_SET) < 0)
         return false;
     // Fallback for file systems without copy_file_range, and for files that grew meanwhile.
-    return CopyThroughBuffer(from, to, std::nullopt, nullptr);
-}
-
-// The copy for one who watches its bytes. Like CopyContent it stops at the size the source had when
-// it was opened, or earlier at its end, so it needs no last read to find the end.
-bool CopyContentSeen(int from, int to, off_t size, CopiedBytes& bytes)
-{
-    return CopyThroughBuffer(from, to, size, &bytes);
+    CopyBlock block;
+    return ReadBlock(from, std::nullopt, block) && CopyThroughBuffer(from, to, std::nullopt, nullptr, block);
 }
 
 } // namespace
@@ -278,8 +289,18 @@ BOOL CopyFileWatched(LPCSTR existingFile, LPCSTR newFile, BOOL failIfExists, Cop
     if (S_ISDIR(info.st_mode))
         return Fail(ERROR_ACCESS_DENIED);
     const mode_t mode = info.st_mode & 0777;
-    if (bytes)
+    // For one who watches, the copy goes through user space, stopping at the size the source had
+    // when it was opened (or earlier at its end), so it needs no last read to find the end. Its
+    // first block is read before the copy starts: a log finishes the line of the copy before it
+    // meanwhile.
+    CopyBlock block;
+    std::optional<off_t> left;
+    if (bytes) {
+        left = info.st_size;
+        if (!ReadBlock(from, left, block))
+            return Fail(ErrorFromErrno(errno, source.host));
         bytes->BeforeCopy();
+    }
 
     // A new file is the common case: create it exclusively and check nothing else.
     int to = OpenMatching(target, O_WRONLY | O_CREAT | O_EXCL, mode, true);
@@ -301,7 +322,7 @@ BOOL CopyFileWatched(LPCSTR existingFile, LPCSTR newFile, BOOL failIfExists, Cop
         return Fail(errno == EISDIR ? ERROR_ACCESS_DENIED : ErrorFromErrno(errno, target.host));
 
     bool copied
-        = bytes ? CopyContentSeen(from, to, info.st_size, *bytes) : CopyContent(from, to, info.st_size);
+        = bytes ? CopyThroughBuffer(from, to, left, bytes, block) : CopyContent(from, to, info.st_size);
     const int copyError = errno;
     // Like CopyFile, keep the source's last-write time.
     const struct timespec times[2] = { { 0, UTIME_OMIT }, info.st_mtim };
