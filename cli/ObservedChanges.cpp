@@ -18,13 +18,22 @@ std::string Folded(std::string path)
     return path;
 }
 
+// Where the name of path's parent folder ends, or npos when it has none.
+std::size_t ParentEnd(const std::string& path)
+{
+    std::size_t end = path.size();
+    while (end > 3 && path[end - 1] == '\\')
+        --end;
+    if (end == 0)
+        return std::string::npos;
+    const std::size_t slash = path.find_last_of('\\', end - 1);
+    return slash == std::string::npos ? slash : (slash == 2 ? 3 : slash);
+}
+
 std::string ParentOf(const std::string& path)
 {
-    std::string folded = path;
-    while (folded.size() > 3 && folded.back() == '\\')
-        folded.pop_back();
-    const std::size_t slash = folded.find_last_of('\\');
-    return slash == std::string::npos ? std::string() : folded.substr(0, slash == 2 ? 3 : slash);
+    const std::size_t end = ParentEnd(path);
+    return end == std::string::npos ? std::string() : path.substr(0, end);
 }
 
 std::string KeyName(HKEY root, const std::string& keyPath)
@@ -91,6 +100,7 @@ BOOL ObservedChanges::CreateFolder(const std::string& path)
             return FALSE; // the last error stays the creation's
     }
     m_entries.insert(Folded(path));
+    m_lastParent.clear();
     ++m_counts.folders;
     m_log.Write(
         JsonLine::Event("folder-created").Add("path", path), m_describe ? "create folder " + path : "");
@@ -100,14 +110,16 @@ BOOL ObservedChanges::CreateFolder(const std::string& path)
 
 BOOL ObservedChanges::CopyFileTo(const std::string& from, const std::string& to, ULONGLONG size)
 {
-    std::string folded = Folded(to);
-    const bool replaced
-        = m_entries.count(folded) || (!m_entries.count(Folded(ParentOf(to))) && m_machine.Exists(to));
+    // The file is entered at once, and taken out again should it not be copied.
+    const auto [entry, first] = m_entries.insert(Folded(to));
+    const bool replaced = !first || (!MadeParentOf(to) && m_machine.Exists(to));
     const std::uint64_t bytes = size;
     // The file about to be replaced is kept first; one that cannot be kept is not replaced.
     std::string backup;
     if (!m_planning && replaced && !m_backupFolder.empty() && !BackUp(to, backup)) {
         const DWORD error = GetLastError();
+        if (first)
+            m_entries.erase(entry);
         ++m_counts.failedCopies;
         m_log.Write(JsonLine::Event("copy-failed")
                         .Add("from", from)
@@ -128,13 +140,14 @@ BOOL ObservedChanges::CopyFileTo(const std::string& from, const std::string& to,
         const DWORD error = GetLastError();
         if (digest)
             m_log.DropCopy();
+        if (first)
+            m_entries.erase(entry);
         ++m_counts.failedCopies;
         m_log.Write(JsonLine::Event("copy-failed").Add("from", from).Add("to", to).Add("error", error),
             "cannot copy " + from + " to " + to + " (error " + std::to_string(error) + ")");
         SetLastError(error);
         return FALSE;
     }
-    m_entries.insert(std::move(folded));
     ++m_counts.files;
     m_counts.bytes += bytes;
     JsonLine line = JsonLine::Event("file-copied")
@@ -261,6 +274,19 @@ BOOL ObservedChanges::StartCommand(const std::string& commandLine)
 
 void ObservedChanges::Pause(DWORD)
 { }
+
+bool ObservedChanges::MadeParentOf(const std::string& path)
+{
+    const std::size_t end = ParentEnd(path);
+    if (end == std::string::npos)
+        return false;
+    // A tree's files come folder by folder: the answer for the last folder usually holds.
+    if (m_lastParent.size() != end || path.compare(0, end, m_lastParent) != 0) {
+        m_lastParent.assign(path, 0, end);
+        m_lastParentMade = m_entries.count(Folded(m_lastParent)) != 0;
+    }
+    return m_lastParentMade;
+}
 
 bool ObservedChanges::BackUp(const std::string& path, std::string& backup)
 {

@@ -58,6 +58,8 @@ private:
     // Copies path into the backup folder under a name of its own; false with the last error set.
     bool BackUp(const std::string& path, std::string& backup);
     LONG CanWriteKey(HKEY root, const std::string& keyPath);
+    // Whether this run created the folder path is in.
+    bool MadeParentOf(const std::string& path);
 
     MachineChanges m_machine; // the platform's own, which makes the changes
     EventLog& m_log;
@@ -72,6 +74,9 @@ private:
     // folder the run created (an entry that holds another can only be such a folder) exists only
     // when the run copied it there.
     std::unordered_set<std::string> m_entries; // folders and files
+    // The parent folder last asked about, as written, and whether this run made it.
+    std::string m_lastParent;
+    bool m_lastParentMade = false;
     std::set<std::string> m_keys;
     std::map<std::string, std::string> m_values; // key path + '\n' + value name
 };
