@@ -79,7 +79,7 @@ void LineFinisher::Take(const void* data, std::size_t size)
     }
     // A worker with nothing to do starts on these bytes now, while this thread writes and closes
     // the copy, rather than when the line comes.
-    if (m_state.load(std::memory_order_acquire) == Idle)
+    if (m_filled > 0 && m_state.load(std::memory_order_acquire) == Idle)
         Post(Bytes);
 }
 
@@ -204,8 +204,7 @@ void LineFinisher::Work()
             WakeSleepers();
             continue;
         }
-        if (job == Line || digested == Line)
-            WriteLine();
+        WriteLine();
         Change(Idle);
     }
 }
