@@ -33,6 +33,18 @@ missing_packages() {
     done
 }
 
+# apt-get update, tried again while a mirror is caught mid-sync ("File has unexpected size"), which
+# passes within minutes. The last try's failure is left to apt-get install to report.
+apt_update() {
+    local attempt
+    for attempt in 1 2 3 4 5; do
+        apt-get update -q && return 0
+        echo "apt-get update failed (try $attempt of 5); trying again in 30 s" >&2
+        sleep 30
+    done
+    return 0
+}
+
 need_packages() {
     local group
     for group in "$@"; do
@@ -67,7 +79,7 @@ need_packages() {
     if [[ -n $i386 ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
         dpkg --add-architecture i386
     fi
-    apt-get update -q
+    apt_update
     apt-get install -y -q "${missing[@]}"
 }
 
