@@ -3,8 +3,8 @@
 # and cross-built for 32-bit Windows under Wine in a fresh prefix. Also builds the benchmarks and,
 # gives each fuzz target a short smoke run. Run as root on Debian it first installs the packages the
 # suites need; otherwise it names the apt-get line that would.
-# Where this machine runs no 32-bit programs, the win32 suite runs the win64 build of the same programs
-# under 64-bit Wine instead.
+# Where this machine runs no 32-bit programs or 32-bit Wine cannot be installed, the win32 suite runs
+# the win64 build of the same programs under 64-bit Wine instead.
 # Usage: tools/run-tests.sh [native] [asan] [win32] [win64] [fuzz]   (default: all but win64)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -26,6 +26,10 @@ done
 source tools/packages.sh
 source tools/wine-arch.sh
 need_packages "${groups[@]}" || exit 1
+if [[ " ${suites[*]} " == *" win32 "* ]]; then
+    # 32-bit Wine comes from the i386 archive; without it the win32 suite runs as win64 (below).
+    need_packages wine32 || echo "=== win32: 32-bit Wine could not be installed"
+fi
 if [[ " ${groups[*]} " == *" native "* ]]; then
     # The fleet test runs the Ansible plays; without ansible-playbook, ctest skips it.
     need_packages fleet || true
@@ -75,7 +79,7 @@ failed=0
 for suite in "${suites[@]}"; do
     preset=$suite
     note=
-    if [[ $suite == win32 ]] && ! tarnwick_runs_i386; then
+    if [[ $suite == win32 ]] && ! tarnwick_runs_wine32; then
         preset=win64
         note=" (as win64)"
         echo "=== win32: $TARNWICK_I386_REASON; the win64 build of the same programs runs instead"

@@ -20,10 +20,23 @@ tarnwick_runs_i386() {
     return 0
 }
 
+# tarnwick_runs_wine32: whether 32-bit Wine starts here: 32-bit programs run and, where Wine is
+# split by architecture as on Debian (/usr/lib/wine/wine64), its 32-bit loader is installed too
+# (wine32:i386, which a mirror without a sound i386 index cannot provide). On failure
+# TARNWICK_I386_REASON says why.
+tarnwick_runs_wine32() {
+    tarnwick_runs_i386 || return 1
+    if [ -x /usr/lib/wine/wine64 ] && [ ! -x /usr/lib/wine/wine ]; then
+        TARNWICK_I386_REASON="32-bit Wine is not installed (/usr/lib/wine/wine, Debian's wine32:i386)"
+        return 1
+    fi
+    return 0
+}
+
 # tarnwick_windows_preset: the CMake preset whose tests run here: win32, the shipped build, when
-# 32-bit programs run, else win64, the same programs built for 64-bit Wine.
+# 32-bit Wine runs, else win64, the same programs built for 64-bit Wine.
 tarnwick_windows_preset() {
-    if tarnwick_runs_i386; then
+    if tarnwick_runs_wine32; then
         echo win32
     else
         echo win64

@@ -26,7 +26,7 @@ if [ -z "$prepare_only" ]; then
 fi
 case $arch in
 win32)
-    if ! tarnwick_runs_i386; then
+    if ! tarnwick_runs_wine32; then
         echo "wine-run: $TARNWICK_I386_REASON, so 32-bit Wine cannot start here;" \
             "the win64 preset builds the same programs for 64-bit Wine" >&2
         exit 1
