@@ -1,11 +1,8 @@
 #include "cli/AnsweringService.h"
 
-namespace {
+#include "engine/InstallQuestions.h"
 
-bool StartsWith(const std::string& text, const char* prefix)
-{
-    return text.rfind(prefix, 0) == 0;
-}
+namespace {
 
 // A box's lines on one line of the console.
 std::string OneLine(const std::string& text)
@@ -34,9 +31,9 @@ int AnsweringService::Show(const std::string& text, const std::string&, UINT sty
 {
     if ((style & 0x0F) == MB_YESNO) {
         bool yes = false;
-        if (StartsWith(text, "The folder "))
+        if (IsCreateFolderQuestion(text))
             yes = m_createFolders;
-        else if (StartsWith(text, "You need to Restart ColdFusion.")) {
+        else if (text == kRestartQuestion) {
             yes = m_restartServer;
             m_restartDeclined = !yes;
         }
@@ -44,7 +41,7 @@ int AnsweringService::Show(const std::string& text, const std::string&, UINT sty
             OneLine(text) + " " + (yes ? "yes" : "no"));
         return yes ? IDYES : IDNO;
     }
-    if (StartsWith(text, "Setup has been aborted"))
+    if (text == kSetupAbortedMessage)
         m_aborted = true;
     m_log.Write(JsonLine::Event("message").Add("text", text), OneLine(text));
     return IDOK;

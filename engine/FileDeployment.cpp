@@ -1,5 +1,6 @@
 #include "engine/FileDeployment.h"
 
+#include "engine/InstallQuestions.h"
 #include "engine/PathText.h"
 #include "platform/CFileFind.h"
 #include "platform/MachineChanges.h"
@@ -30,7 +31,7 @@ bool EnsureDestinationFolder(std::string path)
     if (machine.Exists(path))
         return true;
 
-    const std::string question = "The folder " + path + " does not exist\nWould you like to create it?";
+    const std::string question = CreateFolderQuestion(path);
     if (AfxMessageBox(question.c_str(), MB_YESNO) != IDYES)
         return false;
     if (machine.CreateFolder(path) || GetLastError() == ERROR_ALREADY_EXISTS)

@@ -1,15 +1,13 @@
 #include "engine/InstallSteps.h"
 
 #include "engine/InstallEngine.h"
+#include "engine/InstallQuestions.h"
 #include "engine/PathText.h"
 #include "platform/MachineChanges.h"
 #include "platform/MessageService.h"
 #include "registry/RegistryAccess.h"
 
 #include <algorithm>
-
-const char kJvmKey[] = "SOFTWARE\\Allaire\\ColdFusion\\CurrentVersion\\JVM";
-const char kJavaClassPathValue[] = "JavaClassPath";
 
 namespace {
 
@@ -31,7 +29,7 @@ bool ApplyTickedOptions(const ConfigOptionList& options, const std::vector<bool>
         if (outcome)
             outcome(i, applied);
         if (!applied) {
-            AfxMessageBox("Setup has been aborted\nPlease Change your settings.", MB_OK);
+            AfxMessageBox(kSetupAbortedMessage, MB_OK);
             return false;
         }
     }
@@ -50,7 +48,7 @@ void UpdateJavaClassPath(const std::string& classPath, const DirectoryTexts& dir
 
 void RestartServerService()
 {
-    if (AfxMessageBox("You need to Restart ColdFusion.\nWould you like to do this now?", MB_YESNO) != IDYES)
+    if (AfxMessageBox(kRestartQuestion, MB_YESNO) != IDYES)
         return;
     MachineChanges& machine = GetMachineChanges();
     (void)machine.StartCommand(kServiceStop);

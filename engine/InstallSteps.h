@@ -4,6 +4,7 @@
 
 #include "config/InstallConfig.h"
 #include "engine/DirectoryTexts.h"
+#include "registry/ServerKeys.h"
 
 #include <functional>
 #include <vector>
@@ -14,11 +15,6 @@
 // succeeded.
 bool ApplyTickedOptions(const ConfigOptionList& options, const std::vector<bool>& ticked,
     const DirectoryTexts& directories, const std::function<void(std::size_t, bool)>& outcome);
-
-// The server's JVM settings below HKEY_LOCAL_MACHINE, and the value there that holds the class path
-// every Java package appends to.
-extern const char kJvmKey[];
-extern const char kJavaClassPathValue[];
 
 // Appends the package's class path, directory texts substituted, to the server's "JavaClassPath",
 // after a ';' when the value does not end with one. Not written when the key cannot be opened.

@@ -2,12 +2,10 @@
 
 #include "platform/MessageService.h"
 #include "registry/RegistryAccess.h"
+#include "registry/ServerKeys.h"
 
 namespace {
 
-const char kJvmKey[] = "SOFTWARE\\Allaire\\ColdFusion\\CurrentVersion\\JVM";
-const char kJvmPathReference[]
-    = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Allaire\\ColdFusion\\CurrentVersion\\JVM\\JVMPath";
 const std::string kRuntimesKey = "SOFTWARE\\JavaSoft\\Java Runtime Environment";
 
 } // namespace
@@ -16,7 +14,7 @@ namespace JvmSettings {
 
 std::string ConfiguredJvmPath()
 {
-    return RegistryAccess().ReadPath(kJvmPathReference);
+    return RegistryAccess().ReadPath(std::string("HKEY_LOCAL_MACHINE\\") + kJvmKey + "\\" + kJvmPathValue);
 }
 
 std::set<std::string> FindRuntimeLibs()
@@ -34,7 +32,7 @@ std::set<std::string> FindRuntimeLibs()
 
 bool SaveJvmPath(const std::string& path)
 {
-    return RegistryAccess().WriteString(HKEY_LOCAL_MACHINE, kJvmKey, "JVMPath", path);
+    return RegistryAccess().WriteString(HKEY_LOCAL_MACHINE, kJvmKey, kJvmPathValue, path);
 }
 
 void StoreJvmPath(std::string path)
