@@ -3,19 +3,21 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
-// Asked before a destination folder that does not exist is created.
+// Asked before a destination folder that does not exist is created: the folder goes between the two.
+inline constexpr std::string_view kCreateFolderQuestionStart = "The folder ";
+inline constexpr std::string_view kCreateFolderQuestionEnd = " does not exist\nWould you like to create it?";
+
 inline std::string CreateFolderQuestion(const std::string& folder)
 {
-    return "The folder " + folder + " does not exist\nWould you like to create it?";
+    return std::string(kCreateFolderQuestionStart) + folder + std::string(kCreateFolderQuestionEnd);
 }
 
-inline bool IsCreateFolderQuestion(const std::string& text)
+inline bool IsCreateFolderQuestion(std::string_view text)
 {
-    static const std::string kStart = "The folder ";
-    static const std::string kEnd = " does not exist\nWould you like to create it?";
-    return text.size() >= kStart.size() + kEnd.size() && text.compare(0, kStart.size(), kStart) == 0
-        && text.compare(text.size() - kEnd.size(), kEnd.size(), kEnd) == 0;
+    return text.size() >= kCreateFolderQuestionStart.size() + kCreateFolderQuestionEnd.size()
+        && text.starts_with(kCreateFolderQuestionStart) && text.ends_with(kCreateFolderQuestionEnd);
 }
 
 // Shown when an option fails; the options after it are not applied.
