@@ -8,8 +8,9 @@
 
 # demo: the terminal wizard. native: its tests and benchmarks (tmux drives the terminal tests).
 # fuzz: libFuzzer. win32: the Windows exe, its tests under Wine, the end-to-end pictures. wine32:
-# the 32-bit Wine that runs the shipped exe; it comes from the i386 archive, and where that cannot be
-# installed the win32 suite runs the win64 build instead and says so. fleet: ansible-playbook for the test of the Ansible plays in examples/fleet (skipped without it).
+# the 32-bit Wine that runs the shipped exe; it comes from the i386 archive, and where that cannot
+# be installed the win32 suite runs the win64 build instead and says so. fleet: ansible-playbook for
+# the test of the Ansible plays in examples/fleet (skipped without it).
 declare -A TARNWICK_PACKAGES=(
     [demo]="cmake make g++ libncurses-dev"
     [native]="cmake make g++ libncurses-dev python3 libgtest-dev googletest libbenchmark-dev tmux"

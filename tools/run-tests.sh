@@ -26,9 +26,8 @@ done
 source tools/packages.sh
 source tools/wine-arch.sh
 need_packages "${groups[@]}" || exit 1
-if [[ " ${suites[*]} " == *" win32 "* ]] && { tarnwick_runs_i386 || [[ ! -e /lib/ld-linux.so.2 ]]; }; then
+if [[ " ${suites[*]} " == *" win32 "* ]] && ! tarnwick_refuses_i386; then
     # 32-bit Wine comes from the i386 archive; without it the win32 suite runs as win64 (below).
-    # Not tried where 32-bit programs are known not to start: it could not run there.
     need_packages wine32 || echo "=== win32: 32-bit Wine could not be installed"
 fi
 if [[ " ${groups[*]} " == *" native "* ]]; then

@@ -20,6 +20,12 @@ tarnwick_runs_i386() {
     return 0
 }
 
+# tarnwick_refuses_i386: this machine is known not to run 32-bit x86 programs: their loader is
+# installed and does not start. Where it is merely missing, installing 32-bit Wine brings it.
+tarnwick_refuses_i386() {
+    ! tarnwick_runs_i386 && [ -e /lib/ld-linux.so.2 ]
+}
+
 # tarnwick_runs_wine32: whether 32-bit Wine starts here: 32-bit programs run and, where Wine is
 # split by architecture as on Debian (/usr/lib/wine/wine64), its 32-bit loader is installed too
 # (wine32:i386, which a mirror without a sound i386 index cannot provide). On failure
