@@ -87,18 +87,58 @@ void AppendEscaped(std::string& out, std::string_view text)
 void AppendJsonString(std::string& out, std::string_view text)
 {
     out += '"';
-    // ASCII is the same in every code page and in UTF-8: a text of plain ASCII, nearly every
-    // text, goes in as it is; only others are escaped or converted first.
+    // ASCII is the same in every code page and in UTF-8: a text of ASCII, nearly every text, is
+    // escaped in one pass as it is; only a text with other bytes is converted first.
+    const std::size_t start = out.size();
     std::size_t plain = 0;
-    while (plain < text.size() && KindOf(text[plain]) == kPlain)
-        ++plain;
-    if (plain == text.size())
-        out += text;
-    else if (IsAscii(text.substr(plain)))
-        AppendEscaped(out, text);
-    else
-        AppendEscaped(out, SystemTextToUtf8(text));
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const unsigned char kind = KindOf(text[i]);
+        if (kind == kPlain)
+            continue;
+        if (kind == kNotAscii) {
+            out.resize(start);
+            AppendEscaped(out, SystemTextToUtf8(text));
+            out += '"';
+            return;
+        }
+        // Paths hold a backslash every few characters: the run before it and its escape go in
+        // without a second look at the text.
+        out.append(text.data() + plain, i - plain);
+        plain = i + 1;
+        if (text[i] == '\\')
+            out.append("\\\\", 2);
+        else
+            AppendEscaped(out, text.substr(i, 1));
+    }
+    out.append(text.data() + plain, text.size() - plain);
     out += '"';
+}
+
+// Appends time as UTC in ISO 8601 with milliseconds. Written digit by digit, in place: every log
+// line has one, and snprintf or a string of its own costs more than the rest of the line.
+void AppendTimestamp(std::string& out, std::chrono::system_clock::time_point time)
+{
+    using namespace std::chrono;
+    const auto milliseconds = floor<std::chrono::milliseconds>(time);
+    const auto day = floor<days>(milliseconds);
+    const year_month_day date { day };
+    const hh_mm_ss clock { milliseconds - day };
+    const int year = static_cast<int>(date.year());
+    // The clock's time points hold years 1678 to 2262 only, always four digits.
+    const std::size_t start = out.size();
+    out += "0000-00-00T00:00:00.000Z";
+    char* const text = out.data() + start;
+    const auto put = [text](std::size_t end, long long value, int digits) {
+        for (int i = 1; i <= digits; ++i, value /= 10)
+            text[end - i] = static_cast<char>('0' + value % 10);
+    };
+    put(4, year, 4);
+    put(7, static_cast<unsigned>(date.month()), 2);
+    put(10, static_cast<unsigned>(date.day()), 2);
+    put(13, clock.hours().count(), 2);
+    put(16, clock.minutes().count(), 2);
+    put(19, clock.seconds().count(), 2);
+    put(23, clock.subseconds().count(), 3);
 }
 
 } // namespace
@@ -165,26 +205,8 @@ std::string JsonString(std::string_view text)
 
 std::string UtcTimestamp(std::chrono::system_clock::time_point time)
 {
-    using namespace std::chrono;
-    const auto milliseconds = floor<std::chrono::milliseconds>(time);
-    const auto day = floor<days>(milliseconds);
-    const year_month_day date { day };
-    const hh_mm_ss clock { milliseconds - day };
-    const int year = static_cast<int>(date.year());
-    // Written digit by digit: every log line has one, and snprintf costs more than the rest of the
-    // line. The clock's time points hold years 1678 to 2262 only, always four digits.
-    std::string text = "0000-00-00T00:00:00.000Z";
-    const auto put = [&text](std::size_t end, long long value, int digits) {
-        for (int i = 1; i <= digits; ++i, value /= 10)
-            text[end - i] = static_cast<char>('0' + value % 10);
-    };
-    put(4, year, 4);
-    put(7, static_cast<unsigned>(date.month()), 2);
-    put(10, static_cast<unsigned>(date.day()), 2);
-    put(13, clock.hours().count(), 2);
-    put(16, clock.minutes().count(), 2);
-    put(19, clock.seconds().count(), 2);
-    put(23, clock.subseconds().count(), 3);
+    std::string text;
+    AppendTimestamp(text, time);
     return text;
 }
 
@@ -196,10 +218,13 @@ std::string UtcTimestamp()
 JsonLine JsonLine::Event(std::string_view name)
 {
     JsonLine line;
-    // Room for a file's line, so it is not moved as it grows.
-    line.m_text.reserve(320);
+    // Room for a file's line with its digest, so it is not moved as it grows.
+    line.m_text.reserve(512);
     line.Add("event", name);
-    line.Add("time", UtcTimestamp());
+    line.AddKey("time");
+    line.m_text += '"';
+    AppendTimestamp(line.m_text, std::chrono::system_clock::now());
+    line.m_text += '"';
     return line;
 }
 
