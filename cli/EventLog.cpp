@@ -53,10 +53,10 @@ CopiedBytes& EventLog::CopyBytes()
     return *m_finisher;
 }
 
-void EventLog::WriteCopy(JsonLine line, std::string backup)
+void EventLog::WriteCopy(CopyEvent& copy, std::string backup)
 {
     (void)CopyBytes();
-    m_finisher->Finish(std::move(line), std::move(backup));
+    m_finisher->Finish(copy, std::move(backup));
 }
 
 void EventLog::DropCopy()

@@ -3,6 +3,7 @@
 // whose every whole line happened; and, for people, a short text on a stream of its own.
 #pragma once
 
+#include "cli/CopyEvent.h"
 #include "cli/JsonLine.h"
 #include "cli/LineFinisher.h"
 #include "platform/CopiedBytes.h"
@@ -34,12 +35,12 @@ public:
     void Write(const JsonLine& line, const std::string& text = {});
 
     // A copy whose line records its digest, for a log (HasLog). The bytes of the copy about to be
-    // made go to CopyBytes; then WriteCopy adds "sha256" (and "backup", when not empty) to line and
-    // writes it, or DropCopy forgets them when the copy failed. Where the machine has a second
+    // made go to CopyBytes; then WriteCopy writes the copy's line with "sha256" (and "backup", when
+    // not empty), taking copy as LineFinisher::Finish does, or DropCopy forgets them when the copy failed. Where the machine has a second
     // core the digest and the line are finished there, while this thread goes on: every Write,
     // and Settle, first waits for them.
     CopiedBytes& CopyBytes();
-    void WriteCopy(JsonLine line, std::string backup);
+    void WriteCopy(CopyEvent& copy, std::string backup);
     void DropCopy();
     // Returns once every line handed over has been written: a change waits for the line of the
     // change before it, so a run that is killed lacks at most the line of the one in flight.

@@ -217,13 +217,18 @@ std::string UtcTimestamp()
 
 JsonLine JsonLine::Event(std::string_view name)
 {
+    return Event(name, std::chrono::system_clock::now());
+}
+
+JsonLine JsonLine::Event(std::string_view name, std::chrono::system_clock::time_point time)
+{
     JsonLine line;
     // Room for a file's line with its digest, so it is not moved as it grows.
     line.m_text.reserve(512);
     line.Add("event", name);
     line.AddKey("time");
     line.m_text += '"';
-    AppendTimestamp(line.m_text, std::chrono::system_clock::now());
+    AppendTimestamp(line.m_text, time);
     line.m_text += '"';
     return line;
 }

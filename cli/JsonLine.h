@@ -15,6 +15,7 @@ class JsonLine {
 public:
     // An object that starts with "event" and "time" (now), the two fields every log line has.
     [[nodiscard]] static JsonLine Event(std::string_view name);
+    [[nodiscard]] static JsonLine Event(std::string_view name, std::chrono::system_clock::time_point time);
 
     // Texts are in the system code page.
     JsonLine& Add(std::string_view key, std::string_view text);

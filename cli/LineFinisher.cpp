@@ -18,11 +18,6 @@ constexpr auto kWorkerSpin = std::chrono::microseconds(300);
 // microseconds, or longer for a large block.
 constexpr unsigned kWaiterSpins = 1u << 14;
 
-// What the worker adds to a line: ,"sha256":"64 digits" and, with a backup, ,"backup":"path"
-// with the path escaped (at most six characters a byte, as \u0000) and the closing brace.
-constexpr std::size_t kDigestField = 96;
-constexpr std::size_t kBackupFieldPerByte = 6;
-
 void Relax()
 {
 #if defined(__i386__) || defined(__x86_64__)
@@ -88,18 +83,17 @@ void LineFinisher::Lost()
     m_lostNow = true;
 }
 
-void LineFinisher::Finish(JsonLine line, std::string backup)
+void LineFinisher::Finish(CopyEvent& copy, std::string backup)
 {
-    // The worker adds its fields without allocating: memory this thread allocated and the worker
-    // resizes would make the two threads take turns at the allocator's lock, file after file.
-    line.Reserve(kDigestField + kBackupFieldPerByte * backup.size());
     // While the worker digests the copy's last bytes it leaves the line alone: the line goes with
     // them, and this thread waits only before its next change, not here as well.
     const bool withBytes
         = m_worker.joinable() && m_filled == 0 && m_state.load(std::memory_order_acquire) == Bytes;
     if (!withBytes)
         Settle();
-    m_line = std::move(line);
+    // The texts change hands without a copy; the line is made where it is written, off this
+    // thread's path from one copy to the next.
+    std::swap(m_copy, copy);
     m_backup = std::move(backup);
     m_lost = m_lostNow;
     m_lostNow = false;
@@ -212,11 +206,12 @@ void LineFinisher::Work()
 void LineFinisher::WriteLine()
 {
     const std::string digest = m_hash.HexDigest();
+    JsonLine line = m_copy.Line();
     if (m_lost)
-        m_line.AddNull("sha256");
+        line.AddNull("sha256");
     else
-        m_line.Add("sha256", digest);
+        line.Add("sha256", digest);
     if (!m_backup.empty())
-        m_line.Add("backup", m_backup);
-    m_write(m_line.Text());
+        line.Add("backup", m_backup);
+    m_write(line.Text());
 }

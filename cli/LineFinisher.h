@@ -1,11 +1,11 @@
 // The file-copied lines of an install's log, finished on a second thread where the machine has a
 // second core: the bytes of each copy are handed over as it is made, and their digest is taken and
-// the line written there while this thread goes on to the next file. Before each change this thread
+// the line made and written there while this thread goes on to the next file. Before each change this thread
 // waits (Settle) until the line before it is written, so the log keeps its order and a run that is
 // killed still lacks at most the line of the change in flight.
 #pragma once
 
-#include "cli/JsonLine.h"
+#include "cli/CopyEvent.h"
 #include "cli/Sha256.h"
 #include "platform/CopiedBytes.h"
 
@@ -34,9 +34,10 @@ public:
     void Take(const void* data, std::size_t size) override;
     void Lost() override;
 
-    // The copy was made: line gets "sha256" (null when its bytes were lost on the way) and, when
-    // backup is not empty, "backup", and is written.
-    void Finish(JsonLine line, std::string backup);
+    // The copy was made: its line gets "sha256" (null when its bytes were lost on the way) and,
+    // when backup is not empty, "backup", and is written. copy is taken, and left holding an
+    // earlier copy's texts, whose room the caller can fill again.
+    void Finish(CopyEvent& copy, std::string backup);
     // The copy failed: the bytes it handed over are forgotten.
     void Drop();
     // Returns once every line handed over has been written.
@@ -82,12 +83,12 @@ private:
     std::mutex m_sleep;
     std::condition_variable m_wake;
     // The job: set by this thread while the worker is idle, read by the worker until it is idle
-    // again. The line and what goes with it may also be set during a Bytes job, which leaves
+    // again. The copy and what goes with it may also be set during a Bytes job, which leaves
     // them alone: a Bytes job that becomes Line writes the line once the bytes are digested.
     alignas(kCacheLine) const unsigned char* m_jobBytes = nullptr;
     std::size_t m_jobSize = 0;
     bool m_lost = false;
-    JsonLine m_line;
+    CopyEvent m_copy;
     std::string m_backup;
     alignas(kCacheLine) Sha256 m_hash; // the worker's while it is not idle
     std::thread m_worker;

@@ -2,6 +2,7 @@
 
 #include "platform/UniqueHandle.h"
 
+#include <chrono>
 #include <cstdio>
 
 #include <vector>
@@ -150,15 +151,17 @@ BOOL ObservedChanges::CopyFileTo(const std::string& from, const std::string& to,
     }
     ++m_counts.files;
     m_counts.bytes += bytes;
-    JsonLine line = JsonLine::Event("file-copied")
-                        .Add("from", from)
-                        .Add("to", to)
-                        .Add("bytes", bytes)
-                        .Add("replaced", replaced);
+    // The texts go into room an earlier copy left, and on to the line's writer without a copy.
+    m_copy.time = std::chrono::system_clock::now();
+    m_copy.from.assign(from);
+    m_copy.to.assign(to);
+    m_copy.bytes = bytes;
+    m_copy.replaced = replaced;
     // A plan copies nothing, and has nothing to digest.
     if (digest) {
-        m_log.WriteCopy(std::move(line), std::move(backup));
+        m_log.WriteCopy(m_copy, std::move(backup));
     } else {
+        JsonLine line = m_copy.Line();
         if (!backup.empty())
             line.Add("backup", backup);
         m_log.Write(line,

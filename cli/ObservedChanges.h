@@ -4,6 +4,7 @@
 // would create. Both write the same events, so a plan reads as the install's log would.
 #pragma once
 
+#include "cli/CopyEvent.h"
 #include "cli/EventLog.h"
 #include "platform/MachineChanges.h"
 
@@ -77,6 +78,7 @@ private:
     // The parent folder last asked about, as written, and whether this run made it.
     std::string m_lastParent;
     bool m_lastParentMade = false;
+    CopyEvent m_copy; // the last copy's event, its room used again
     std::set<std::string> m_keys;
     std::map<std::string, std::string> m_values; // key path + '\n' + value name
 };

@@ -15,17 +15,22 @@
 
 namespace {
 
-JsonLine CopyLine(const std::string& name)
+// Hands over the line of a copy to name, as the install does.
+void Finish(LineFinisher& finisher, const std::string& name, std::string backup = {})
 {
-    JsonLine line;
-    line.Add("to", name);
-    return line;
+    CopyEvent copy;
+    copy.from = "from";
+    copy.to = name;
+    copy.bytes = name.size();
+    finisher.Finish(copy, std::move(backup));
 }
 
 std::string Expected(const std::string& name, const std::string& digest, const std::string& backup = {})
 {
-    std::string text
-        = "{\"to\":\"" + name + "\",\"sha256\":" + (digest.empty() ? "null" : "\"" + digest + "\"");
+    std::string text = "{\"event\":\"file-copied\",\"time\":\"1970-01-01T00:00:00.000Z\",\"from\":\"from\","
+                       "\"to\":\""
+        + name + "\",\"bytes\":" + std::to_string(name.size()) + ",\"replaced\":false,\"sha256\":"
+        + (digest.empty() ? "null" : "\"" + digest + "\"");
     if (!backup.empty())
         text += ",\"backup\":\"" + backup + "\"";
     return text + "}";
@@ -52,7 +57,7 @@ TEST_P(LineFinisherTest, RecordsTheDigestOfEachCopyOnDisk)
         folder.Write("from.bin", bytes);
         m_finisher.Settle(); // the next change waits for the line before it
         ASSERT_TRUE(platform.CopyFileSeeing(folder.Path("from.bin"), folder.Path(name), m_finisher));
-        m_finisher.Finish(CopyLine(name), {});
+        Finish(m_finisher, name);
         EXPECT_EQ(bytes, folder.Read(name)) << size << " bytes";
         expected.push_back(Expected(name, Sha256Hex(bytes)));
     }
@@ -73,7 +78,7 @@ TEST_P(LineFinisherTest, AFailedCopyFailsAsCopyFileDoesAndLeavesNoBytesBehind)
 
     folder.Write("from.bin", "abc");
     ASSERT_TRUE(platform.CopyFileSeeing(folder.Path("from.bin"), folder.Path("to.bin"), m_finisher));
-    m_finisher.Finish(CopyLine("to.bin"), {});
+    Finish(m_finisher, "to.bin");
     m_finisher.Settle();
     EXPECT_EQ(std::vector<std::string> { Expected("to.bin", Sha256Hex("abc")) }, m_lines);
 }
@@ -84,10 +89,10 @@ TEST_P(LineFinisherTest, LostBytesAndBackupsShowInTheirOwnLineOnly)
 {
     m_finisher.Take("ab", 2);
     m_finisher.Lost();
-    m_finisher.Finish(CopyLine("a"), "C:\\backup\\00001-a");
+    Finish(m_finisher, "a", "C:\\backup\\00001-a");
     m_finisher.Take("abc", 3);
-    m_finisher.Finish(CopyLine("b"), {});
-    m_finisher.Finish(CopyLine("empty"), {});
+    Finish(m_finisher, "b");
+    Finish(m_finisher, "empty");
     m_finisher.Settle();
     EXPECT_EQ((std::vector<std::string> { Expected("a", "", "C:\\\\backup\\\\00001-a"),
                   Expected("b", Sha256Hex("abc")), Expected("empty", Sha256Hex("")) }),
@@ -104,9 +109,9 @@ TEST_P(LineFinisherTest, PiecesThatStraddleBlocksAreDigestedInOrder)
         m_finisher.Take(bytes.data() + at, piece);
         at += piece;
     }
-    m_finisher.Finish(CopyLine("big"), {});
+    Finish(m_finisher, "big");
     m_finisher.Take(bytes.data(), 65536);
-    m_finisher.Finish(CopyLine("block"), {});
+    Finish(m_finisher, "block");
     m_finisher.Settle();
     EXPECT_EQ((std::vector<std::string> {
                   Expected("big", Sha256Hex(bytes)), Expected("block", Sha256Hex(bytes.substr(0, 65536))) }),
@@ -126,7 +131,7 @@ TEST_P(LineFinisherTest, EveryLineIsWrittenInOrderBeforeSettleReturns)
             ASSERT_EQ(expected.size(), m_lines.size()) << "after " << i << " lines";
             finisher.Take(bytes.data(), bytes.size() / 2);
             finisher.Take(bytes.data() + bytes.size() / 2, bytes.size() - bytes.size() / 2);
-            finisher.Finish(CopyLine(std::to_string(i)), {});
+            Finish(finisher, std::to_string(i));
             expected.push_back(Expected(std::to_string(i), Sha256Hex(bytes)));
         }
     }
@@ -149,7 +154,7 @@ TEST_P(LineFinisherTest, ALineThatComesWhileItsBytesAreDigestedFollowsThem)
         m_finisher.Take(bytes.data(), size);
         if (i % 7 == 0)
             m_finisher.Lost();
-        m_finisher.Finish(CopyLine(name), backup);
+        Finish(m_finisher, name, backup);
         const std::string digest = i % 7 == 0 ? std::string() : Sha256Hex(bytes.substr(0, size));
         expected.push_back(Expected(name, digest, backup.empty() ? "" : "C:\\\\b\\\\" + name));
     }
@@ -176,7 +181,7 @@ TEST_P(LineFinisherTest, SleepersOnEitherSideAreWoken)
             finisher.BeforeCopy();
             ASSERT_EQ(expected.size(), m_lines.size()) << "after " << i << " lines";
             finisher.Take("abc", 3);
-            finisher.Finish(CopyLine(std::to_string(i)), {});
+            Finish(finisher, std::to_string(i));
             expected.push_back(Expected(std::to_string(i), Sha256Hex("abc")));
         }
         if (GetParam())
