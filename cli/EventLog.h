@@ -35,10 +35,10 @@ public:
     void Write(const JsonLine& line, const std::string& text = {});
 
     // A copy whose line records its digest, for a log (HasLog). The bytes of the copy about to be
-    // made go to CopyBytes; then WriteCopy writes the copy's line with "sha256" (and "backup", when
-    // not empty), taking copy as LineFinisher::Finish does, or DropCopy forgets them when the copy failed. Where the machine has a second
-    // core the digest and the line are finished there, while this thread goes on: every Write,
-    // and Settle, first waits for them.
+    // made go to CopyBytes; then WriteCopy writes the copy's line with "sha256" (and "backup",
+    // when not empty), taking copy as LineFinisher::Finish does, or DropCopy forgets them when the
+    // copy failed. Where the machine has a second core the digest and the line are finished
+    // there, while this thread goes on: every Write, and Settle, first waits for them.
     CopiedBytes& CopyBytes();
     void WriteCopy(CopyEvent& copy, std::string backup);
     void DropCopy();

@@ -15,10 +15,11 @@
 
 namespace {
 
-// Hands over the line of a copy to name, as the install does.
+// Hands over the line of a copy to name, as the install does: from one event whose texts are
+// written again for each copy while the worker may still be making the line of the one before.
 void Finish(LineFinisher& finisher, const std::string& name, std::string backup = {})
 {
-    CopyEvent copy;
+    static CopyEvent copy;
     copy.from = "from";
     copy.to = name;
     copy.bytes = name.size();
@@ -29,8 +30,8 @@ std::string Expected(const std::string& name, const std::string& digest, const s
 {
     std::string text = "{\"event\":\"file-copied\",\"time\":\"1970-01-01T00:00:00.000Z\",\"from\":\"from\","
                        "\"to\":\""
-        + name + "\",\"bytes\":" + std::to_string(name.size()) + ",\"replaced\":false,\"sha256\":"
-        + (digest.empty() ? "null" : "\"" + digest + "\"");
+        + name + "\",\"bytes\":" + std::to_string(name.size())
+        + ",\"replaced\":false,\"sha256\":" + (digest.empty() ? "null" : "\"" + digest + "\"");
     if (!backup.empty())
         text += ",\"backup\":\"" + backup + "\"";
     return text + "}";
