@@ -13,7 +13,8 @@
 
 class JsonLine {
 public:
-    // An object that starts with "event" and "time" (now), the two fields every log line has.
+    // An object that starts with "event" and "time" (now, or the time given), the two fields
+    // every log line has.
     [[nodiscard]] static JsonLine Event(std::string_view name);
     [[nodiscard]] static JsonLine Event(std::string_view name, std::chrono::system_clock::time_point time);
 
@@ -35,13 +36,6 @@ public:
     JsonLine& AddObject(std::string_view key, const JsonLine& object);
     // value must be JSON already (an array, say, built with JsonString).
     JsonLine& AddRaw(std::string_view key, std::string_view value);
-    // Room for more characters, so that adding them later allocates nothing.
-    JsonLine& Reserve(std::size_t more)
-    {
-        m_text.reserve(m_text.size() + more);
-        return *this;
-    }
-
     // The object, without a line end.
     [[nodiscard]] std::string Text() const { return m_text + '}'; }
 
