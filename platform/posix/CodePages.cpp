@@ -155,6 +155,11 @@ int WideTo1252(
 
 } // namespace
 
+UINT WINAPI GetACP()
+{
+    return codePage1252;
+}
+
 int WINAPI MultiByteToWideChar(
     UINT codePage, DWORD flags, LPCCH multiByte, int multiByteCount, LPWSTR wide, int wideCount)
 {

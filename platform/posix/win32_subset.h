@@ -209,6 +209,8 @@ constexpr UINT CP_UTF8 = 65001;
 constexpr DWORD MB_ERR_INVALID_CHARS = 0x08;
 constexpr DWORD WC_NO_BEST_FIT_CHARS = 0x400;
 
+UINT WINAPI GetACP();
+
 int WINAPI MultiByteToWideChar(
     UINT codePage, DWORD flags, LPCCH multiByte, int multiByteCount, LPWSTR wide, int wideCount);
 int WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWCH wide, int wideCount, LPSTR multiByte,
