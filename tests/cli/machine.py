@@ -266,6 +266,10 @@ class Machine:
         """The registry may be read but not written by the CLI (may raise unittest.SkipTest)."""
         raise NotImplementedError
 
+    def allow_store_writes(self):
+        """Gives back what deny_store_writes took."""
+        raise NotImplementedError
+
     def add_package(self, name, files, source=None):
         """A package folder named name ("/" for sub-folders) from {relative path: bytes}
         (install.conf among them), or a copy of the host folder source plus files; returns the
@@ -496,6 +500,10 @@ class NativeMachine(Machine):
     def deny_store_writes(self):
         self._deny(self.store, 0o444)
         self._deny(self.store_dir, 0o555)
+
+    def allow_store_writes(self):
+        os.chmod(self.store_dir, 0o755)
+        os.chmod(self.store, 0o644)
 
     def add_package(self, name, files=None, source=None):
         folder = os.path.join(self.packages.encode(), *[p.encode(self.name_encoding)

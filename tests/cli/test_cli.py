@@ -330,6 +330,17 @@ class ExitCodeTests(CliCase):
             self.assertTrue(any("Add Directory Failed" in e["text"] for e in run.of("message")))
             self.assertEqual(self.options_done(run), [(1, "failed")])
             self.assertUnchanged(before)
+        with self.subTest("its parent may not be written"):  # last: the machine stays unprivileged
+            self.machine.deny_writes("C:\\CFusion\\CustomTags")
+            run = self.install(package)
+            self.assertExit(run, INSTALL_FAILURE)
+            self.assertEqual(run.of("answer")[0]["answer"], "yes")
+            self.assertEqual([e["text"] for e in run.of("message")], [
+                "Add Directory Failed!\nYou Cannot create sub directories off parent directories "
+                "which do not exist.", "Setup has been aborted\nPlease Change your settings."])
+            self.assertEqual(run.of("copy-failed"), [])  # no copy was tried
+            self.assertEqual(self.options_done(run), [(1, "failed")])
+            self.assertUnchanged(before)
 
     def test_second_install_while_one_runs_is_1618(self):
         package = self.package(PLAIN)
@@ -408,6 +419,20 @@ class ExitCodeTests(CliCase):
             with self.subTest(arguments=extra):
                 run = self.run_cli("install", package, extra=extra, log=False)
                 self.assertExit(run, INVALID_COMMAND_LINE)
+                self.assertUnchanged(before)
+
+    def test_bad_command_lines_are_1639_naming_the_option(self):
+        log = self.machine.host_file("some.jsonl", b'{"event":"start"}\n')
+        before = State(self.machine)
+        for args, named in ((["undo", "--log"], "--log"), (["plan", "--package"], "--package"),
+                            (["undo", "--log", log, "--log", log], "--log"),
+                            (["plan", "--json=yes"], "--json"), (["plan", "--log", log], "--log")):
+            with self.subTest(args=args):
+                run = self.machine.run(*args)
+                self.assertEqual(run.status, self.machine.exit_status(INVALID_COMMAND_LINE),
+                                 run.describe())
+                self.assertIn("tarnwick-cli: ", run.stderr)
+                self.assertIn(named, run.stderr.splitlines()[0])
                 self.assertUnchanged(before)
 
     def test_package_in_a_300_character_folder_installs(self):
@@ -975,6 +1000,62 @@ class UndoTests(CliCase):
                                                                for e in replaced))
                 self.assertExit(self.undo(first), SUCCESS)
                 self.assertRestored(before, machine, leave=self.BACKUP)
+
+    def test_class_path_holding_the_entry_twice_loses_the_one_appended_last(self):
+        jar = "C:\\CFusion\\CustomTags\\Sample\\cfx_sample.jar"
+        earlier = SEED_CLASS_PATH + ";" + jar + ";C:\\Other\\other.jar"
+        for later in ("", ";C:\\Later\\later.jar"):
+            with self.subTest(later=later):
+                self.machine = self.new_machine()
+                self.edit_registry(reg_string(SEED_CLASS_PATH), reg_string(earlier))
+                run = self.install(self.package(SAMPLE), "AcceptLicense=yes", "RestartServer=yes")
+                self.assertExit(run, SUCCESS)
+                ours = earlier + ";" + jar
+                if later:
+                    self.edit_registry(reg_string(ours), reg_string(ours + later))
+                self.assertExit(self.undo(run), SUCCESS)
+                self.assertEqual(self.machine.registry().value(JVM, "JavaClassPath"), earlier + later)
+
+    def test_a_replaced_file_deleted_since_comes_back_only_from_its_backup(self):
+        tag = "C:\\CFusion\\CustomTags\\Plain\\lines.cfm"
+        for backup in (True, False):
+            with self.subTest(backup=backup):
+                machine = self.new_machine()
+                package = self.package(PLAIN, machine=machine)
+                self.assertExit(self.install(package, machine=machine), SUCCESS)
+                first = machine.files()[tag]
+                extra = ["--backup", self.BACKUP] if backup else []
+                second = self.install(package, machine=machine, extra=extra)
+                self.assertExit(second, SUCCESS)
+                self.assertIn(tag, [e["to"] for e in second.of("file-copied") if e["replaced"]])
+                os.remove(machine.host_path(tag))
+                undone = self.undo(second)
+                if backup:
+                    self.assertExit(undone, SUCCESS)
+                    self.assertIn(tag, [e["path"] for e in undone.of("file-restored")])
+                    self.assertEqual(machine.files()[tag], first)
+                else:
+                    self.assertExit(undone, INSTALL_FAILURE)  # never 0 with the file gone
+                    self.assertIn((tag, "cannot be restored"), self.kept(undone))
+                    self.assertNotIn(tag, machine.files())
+
+    def test_a_log_of_refused_writes_changes_nothing(self):
+        # The first install could not write the store; the second could. The first one's log
+        # records writes that never happened, so its undo must leave the second's in place.
+        package = self.package(SAMPLE)
+        answers = ["AcceptLicense=yes", "RestartServer=yes", "Options=3"]  # the JVM, a tag, the class path
+        self.machine.deny_store_writes()
+        refused = self.install(package, *answers)
+        self.assertExit(refused, INSTALL_FAILURE)
+        self.assertTrue(refused.of("value-written"))
+        self.machine.allow_store_writes()
+        self.assertExit(self.install(package, *answers), SUCCESS)
+        installed = State(self.machine)
+        undone = self.undo(refused)
+        self.assertExit(undone, SUCCESS)
+        self.assertEqual(undone.end["counts"], {"undone": 0, "kept": 0, "asBefore": 0})
+        self.assertEqual(undone.events[1:-1], [])
+        self.assertUnchanged(installed)
 
     def test_a_refused_backup_folder_leaves_the_last_log_as_it_was(self):
         # The log an install replaces may be the only record undo has of an earlier install.
