@@ -116,6 +116,12 @@ std::uint64_t NewRandom()
 
 } // namespace
 
+StoreFileCalls StoreFileCalls::System()
+{
+    return { [](int fd) { return ::fsync(fd); },
+        [](const char* from, const char* to) { return ::rename(from, to); } };
+}
+
 bool FileRegistryStore::Stamp::operator==(const Stamp& other) const
 {
     if (exists != other.exists)
@@ -294,7 +300,7 @@ LONG FileRegistryStore::Save(const RegistryTree& tree, int lockFd, const Token& 
     bool ok = true;
     if (::stat(m_path.c_str(), &existing) == 0)
         ok = ::fchmod(fd, existing.st_mode & 07777) == 0; // keep the mode the user gave the store
-    ok = ok && WriteAll(fd, text) && ::fsync(fd) == 0;
+    ok = ok && WriteAll(fd, text) && m_calls.fsync(fd) == 0;
     int err = errno;
     struct stat written { }; // to know the file as ours after the rename
     const bool stamped = ok && ::fstat(fd, &written) == 0;
@@ -308,7 +314,7 @@ LONG FileRegistryStore::Save(const RegistryTree& tree, int lockFd, const Token& 
         ok = false;
         err = errno;
     }
-    if (ok && ::rename(temp.c_str(), m_path.c_str()) != 0) {
+    if (ok && m_calls.rename(temp.c_str(), m_path.c_str()) != 0) {
         ok = false;
         err = errno;
     }
@@ -320,7 +326,7 @@ LONG FileRegistryStore::Save(const RegistryTree& tree, int lockFd, const Token& 
     // The rename is durable only once the folder is.
     const int folder = ::open(FolderOf(m_path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder >= 0) {
-        ::fsync(folder);
+        (void)m_calls.fsync(folder);
         ::close(folder);
     }
     // The stamp is taken after the rename, which changes the change time, and kept only if it is

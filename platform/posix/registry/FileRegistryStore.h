@@ -19,10 +19,20 @@
 #include <sys/stat.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
 namespace posix {
+
+// The two calls a save's durability rests on, in the order they must come: the temp file's fsync
+// before the rename, then the folder's fsync. Tests replace them to see that order and to refuse
+// the rename.
+struct StoreFileCalls {
+    std::function<int(int fd)> fsync;
+    std::function<int(const char* from, const char* to)> rename;
+    static StoreFileCalls System();
+};
 
 class FileRegistryStore : public RegistryStore {
 public:
@@ -37,6 +47,7 @@ public:
     bool MayWrite() const override;
 
     const std::string& Path() const { return m_path; }
+    void SetFileCalls(StoreFileCalls calls) { m_calls = std::move(calls); }
     const std::string& LastError() const { return m_lastError; }
 
 private:
@@ -76,6 +87,7 @@ private:
     bool m_loaded = false;
     std::string m_text; // the file's text as last read or written, kept for its capacity
     std::string m_lastError;
+    StoreFileCalls m_calls = StoreFileCalls::System();
 };
 
 // Loads the store at path and makes it the active registry; false with a message when the file

@@ -219,6 +219,48 @@ TEST_F(FileRegistryStoreTest, ReadOnlyStoreIsReadButNotWritten)
     EXPECT_EQ(2, std::distance(std::filesystem::directory_iterator(m_folder.Host()), {}));
 }
 
+TEST_F(FileRegistryStoreTest, ASaveFlushesItsFileBeforeTheRenameAndARefusedRenameChangesNothing)
+{
+    auto store = OpenStore(m_path);
+    ASSERT_TRUE(store);
+    ASSERT_EQ(ERROR_SUCCESS, store->Write(SetText("A", "first")));
+    // Each call with the file it is made on, as the kernel names the descriptor.
+    std::vector<std::string> calls;
+    const auto named
+        = [](int fd) { return std::filesystem::read_symlink("/proc/self/fd/" + std::to_string(fd)); };
+    StoreFileCalls recorded = StoreFileCalls::System();
+    recorded.fsync = [&](int fd) {
+        calls.push_back("fsync " + named(fd).string());
+        return ::fsync(fd);
+    };
+    recorded.rename = [&](const char* from, const char* to) {
+        calls.push_back("rename " + std::string(from) + " " + to);
+        return ::rename(from, to);
+    };
+    store->SetFileCalls(recorded);
+    ASSERT_EQ(ERROR_SUCCESS, store->Write(SetText("A", "second")));
+    const std::string temp = m_path + ".tmp";
+    const std::string folder = std::filesystem::canonical(m_folder.Host()).string();
+    const std::string flushTemp = "fsync " + folder + "/machine.reg.tmp";
+    EXPECT_EQ(
+        (std::vector<std::string> { flushTemp, "rename " + temp + " " + m_path, "fsync " + folder }), calls);
+
+    calls.clear();
+    recorded.rename = [&](const char* from, const char* to) {
+        calls.push_back("rename " + std::string(from) + " " + to);
+        errno = EACCES;
+        return -1;
+    };
+    store->SetFileCalls(recorded);
+    const std::string before = m_folder.Read("machine.reg");
+    EXPECT_EQ(ERROR_ACCESS_DENIED, store->Write(SetText("A", "third")));
+    EXPECT_EQ((std::vector<std::string> { flushTemp, "rename " + temp + " " + m_path }), calls);
+    EXPECT_EQ(before, m_folder.Read("machine.reg"));
+    EXPECT_FALSE(std::filesystem::exists(temp)) << "a refused save leaves no temp file";
+    EXPECT_EQ("second", TextIn(*store, "A")) << "nor the refused change in memory";
+    EXPECT_EQ("second", TextIn(*OpenStore(m_path), "A"));
+}
+
 TEST_F(FileRegistryStoreTest, ConcurrentWritersThroughTheRegistryFunctionsLoseNothing)
 {
     constexpr int kChildren = 8;
