@@ -1,0 +1,290 @@
+#!/usr/bin/env bash
+# Plants realistic one-line faults, one at a time, in a scratch copy of the tree, and says of each
+# whether the native tests notice it. A fault that passes every test marks a behaviour no test
+# checks. For people changing tests; it takes a minute or two a fault, so it is not part of CI.
+#
+# Usage: tools/planted-faults.sh [--list] [NUMBER...]
+#   --list   prints the faults and whether each still matches the code, and builds nothing
+#   NUMBER   only these faults (as --list numbers them)
+# Exit status: 0 when every fault chosen was caught; 1 when one was missed, is stale (its line is
+# no longer in the code, or is there more than once) or no longer builds; 2 when the unchanged tree
+# does not build or pass its tests.
+#
+# The scratch copy and its build are in build/planted-faults/ (TARNWICK_FAULTS_DIR to move them);
+# a second run rebuilds only what changed since. Each fault's test output is kept there in logs/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+top=$PWD
+
+# Each fault: a line "== what it breaks", then the file, the line as it is and the line as a
+# careless change would leave it (an empty "now:" deletes it). Lines are matched without their
+# leading and trailing blanks; the replacement keeps the original's indentation.
+read -r -d '' FAULTS <<'EOF' || true
+== command line: an option's value is looked for one place past the end of the line
+file: cli/CommandLine.cpp
+was:  if (i + 1 >= arguments.size()) {
+now:  if (i + 1 > arguments.size()) {
+
+== command line: an option given twice is taken, the last one winning
+file: cli/CommandLine.cpp
+was:  if (option != "--set" && !seen.insert(option).second) {
+now:  if (option == "--set" && !seen.insert(option).second) {
+
+== command line: plan takes --log, which it never writes
+file: cli/CommandLine.cpp
+was:  return command == "install" || command == "undo";
+now:  return command != "check";
+
+== undo: a replaced file deleted since counts as already as before
+file: cli/UndoRun.cpp
+was:  if (!change.replaced && !now.present) {
+now:  if (!now.present) {
+
+== undo: writes the registry refused are taken back as if they had been made
+file: cli/UndoRun.cpp
+was:  && object.Integer("result") != std::int64_t { 0 })
+now:  && !object.Integer("result"))
+
+== undo: the class path loses the first copy of the entry instead of the one appended
+file: cli/UndoRun.cpp
+was:  for (std::size_t i = entries.size(); i-- > 0;) {
+now:  for (std::size_t i = 0; i < entries.size(); ++i) {
+
+== undo: a file of the logged size but other content is deleted
+file: cli/UndoRun.cpp
+was:  && now.sha256 == change.sha256;
+now:  && !now.sha256.empty();
+
+== undo: the log of another computer is undone without --force
+file: cli/UndoRun.cpp
+was:  if (!EqualsNoCase(install.computer, here) && !line.force) {
+now:  if (!EqualsNoCase(install.computer, here) && line.force) {
+
+== undo: runs beside an install that holds the lock
+file: cli/UndoRun.cpp
+was:  if (!lock || GetLastError() == ERROR_ALREADY_EXISTS) {
+now:  if (!lock) {
+
+== install: refused registry writes end with 0
+file: cli/InstallRun.cpp
+was:  if (aborted || counts.failedWrites > 0)
+now:  if (aborted)
+
+== plan: a JSON plan copies the files it describes
+file: cli/ObservedChanges.cpp
+was:  if (!m_planning
+now:  if (!m_describe
+
+== answers: 0 is no longer read as no
+file: cli/Answers.cpp
+was:  for (const std::string_view no : { "no", "false", "0" })
+now:  for (const std::string_view no : { "no", "false" })
+
+== class path: an empty or missing value gets no ';' before the entry
+file: engine/InstallSteps.cpp
+was:  if (current.empty() || current.back() != ';')
+now:  if (!current.empty() && current.back() != ';')
+
+== folders: only a missing parent counts as a folder not created
+file: engine/FileDeployment.cpp
+was:  if (machine.CreateFolder(path) || GetLastError() == ERROR_ALREADY_EXISTS)
+now:  if (machine.CreateFolder(path) || GetLastError() != ERROR_PATH_NOT_FOUND)
+
+== data sources: a value of the server's data source written wrong
+file: engine/DataSources.cpp
+was:  { "TextBufferSize", "65000" },
+now:  { "TextBufferSize", "6500" },
+
+== custom tags: a Java tag's type in the wrong case
+file: engine/CustomTags.cpp
+was:  { "Type", "Java" },
+now:  { "Type", "java" },
+
+== placeholders: %DIR2% replaced by the first folder
+file: engine/PathText.cpp
+was:  result = ReplaceAll(result, "%DIR2%", directories.dir2);
+now:  result = ReplaceAll(result, "%DIR2%", directories.dir1);
+
+== install.conf: a one-character flag is on only for 1
+file: config/TagReader.h
+was:  return value[0] != '0';
+now:  return value[0] == '1';
+
+== install.conf: one byte less than 12,048 is read
+file: config/ConfigParser.cpp
+was:  while (total < buffer.size()) {
+now:  while (total + 1 < buffer.size()) {
+
+== registry store: the new file is renamed into place before it is on disk
+file: platform/posix/registry/FileRegistryStore.cpp
+was:  ok = ok && WriteAll(fd, text) && m_calls.fsync(fd) == 0;
+now:  ok = ok && WriteAll(fd, text);
+
+== registry store: a save that fails leaves its temp file
+file: platform/posix/registry/FileRegistryStore.cpp
+was:  ::unlink(temp.c_str());
+now:
+
+== registry store: backslashes written without their escape
+file: platform/posix/registry/RegFile.cpp
+was:  kinds['\\'] = kinds['"'] = kEscaped;
+now:  kinds['"'] = kEscaped;
+EOF
+
+# plant ROOT NUMBER [restore]: applies fault NUMBER to the tree at ROOT (or only checks it with
+# "check"). Prints "file<TAB>line<TAB>what" and exits 0, or exits 3 with the reason when stale.
+plant() {
+    python3 - "$1" "$2" "${3:-apply}" <<'PY'
+import os, sys
+root, number, mode = sys.argv[1], int(sys.argv[2]), sys.argv[3]
+faults = [block.strip("\n") for block in os.environ["FAULTS"].split("\n== ")]
+block = faults[number - 1].removeprefix("== ").split("\n")
+what, fields = block[0], {}
+for line in block[1:]:
+    key, _, value = line.partition(":")
+    fields[key] = value.strip()
+path = os.path.join(root, fields["file"])
+try:
+    with open(path, encoding="utf-8", newline="") as f:
+        lines = f.read().split("\n")
+except OSError as error:
+    print("%s\t0\t%s\t%s" % (fields["file"], what, error.strerror))
+    sys.exit(3)
+at = [i for i, line in enumerate(lines) if line.strip() == fields["was"]]
+if len(at) != 1:
+    print("%s\t0\t%s\tthe line is there %d times" % (fields["file"], what, len(at)))
+    sys.exit(3)
+i = at[0]
+print("%s\t%d\t%s" % (fields["file"], i + 1, what))
+if mode == "apply":
+    if fields["now"]:
+        indent = lines[i][: len(lines[i]) - len(lines[i].lstrip())]
+        lines[i] = indent + fields["now"]
+    else:
+        del lines[i]
+    with open(path, "w", encoding="utf-8", newline="") as f:
+        f.write("\n".join(lines))
+PY
+}
+export FAULTS
+count=$(grep -c '^== ' <<<"$FAULTS")
+
+list=0
+chosen=()
+for argument in "$@"; do
+    case $argument in
+    --list) list=1 ;;
+    *[!0-9]* | '') echo "planted-faults: not a fault number: $argument" >&2 && exit 2 ;;
+    *) ((argument >= 1 && argument <= count)) || { echo "planted-faults: no fault $argument (1..$count)" >&2 && exit 2; }
+        chosen+=("$argument") ;;
+    esac
+done
+[ ${#chosen[@]} -eq 0 ] && mapfile -t chosen < <(seq 1 "$count")
+
+if [ $list -eq 1 ]; then
+    for n in "${chosen[@]}"; do
+        if out=$(plant "$top" "$n" check); then
+            IFS=$'\t' read -r file line what <<<"$out"
+            printf '%2d  %-48s %s\n' "$n" "$file:$line" "$what"
+        else
+            IFS=$'\t' read -r file _ what why <<<"$out"
+            printf '%2d  %-48s %s  [stale: %s]\n' "$n" "$file" "$what" "$why"
+        fi
+    done
+    exit 0
+fi
+
+work=${TARNWICK_FAULTS_DIR:-$top/build/planted-faults}
+tree=$work/tree
+build=$work/build
+logs=$work/logs
+mkdir -p "$work" "$logs"
+
+# The scratch tree: the files git knows of, as they are in the working tree, their times kept, so
+# that the build there redoes only what changed since the last run.
+rm -rf "$tree"
+mkdir -p "$tree"
+git ls-files -z --cached --others --exclude-standard | while IFS= read -r -d '' f; do
+    [ -e "$f" ] && printf '%s\0' "$f"
+done | tar --null -T - -cf - | tar -xf - -C "$tree"
+
+# Files a fault was planted in since the last whole build: their objects may be of the fault, and
+# the copy above gave the files back their older times, so they are compiled again.
+dirty=$work/dirty
+if [ -f "$dirty" ]; then
+    while IFS= read -r f; do [ -e "$tree/$f" ] && touch "$tree/$f"; done <"$dirty"
+fi
+
+configure_and_build() {
+    cmake -S "$tree" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=g++ \
+        -DTARNWICK_BENCH=OFF >/dev/null &&
+        cmake --build "$build" -j"$(nproc)" >"$logs/build.log" 2>&1
+}
+
+# The native tests, the quick ones first and stopping at the first failure; the Ansible plays
+# (over a minute) only when everything else passed. Prints the failed tests' names.
+run_tests() {
+    local log=$1 status=0
+    ctest --test-dir "$build" -j"$(nproc)" --timeout 300 --stop-on-failure -E '^fleet\.' >"$log" 2>&1 || status=1
+    if [ $status -eq 0 ]; then
+        ctest --test-dir "$build" --timeout 600 -R '^fleet\.' >>"$log" 2>&1 || status=1
+    fi
+    if [ $status -ne 0 ]; then
+        sed -n 's/^[[:space:]]*[0-9]* - \(.*\) (.*)$/\1/p' "$log" | head -3 | paste -sd, -
+    fi
+    return $status
+}
+
+echo "=== planted faults: building the unchanged tree in $work"
+if ! configure_and_build; then
+    echo "planted-faults: the unchanged tree does not build; see $logs/build.log" >&2
+    exit 2
+fi
+if ! failed=$(run_tests "$logs/unchanged.log"); then
+    echo "planted-faults: the unchanged tree fails its tests ($failed); see $logs/unchanged.log" >&2
+    exit 2
+fi
+
+caught=0
+missed=0
+stale=0
+original=$work/original
+restore() {
+    if [ -f "$original" ]; then
+        cp "$original" "$tree/$current"
+        rm -f "$original"
+    fi
+}
+trap restore EXIT
+for n in "${chosen[@]}"; do
+    if ! out=$(plant "$tree" "$n" check); then
+        IFS=$'\t' read -r file _ what why <<<"$out"
+        printf '%2d  stale   %-48s %s (%s)\n' "$n" "$file" "$what" "$why"
+        stale=$((stale + 1))
+        continue
+    fi
+    IFS=$'\t' read -r current line what <<<"$out"
+    cp "$tree/$current" "$original"
+    echo "$current" >>"$dirty"
+    plant "$tree" "$n" >/dev/null
+    # The restored file gets a new time, so the next build compiles it again.
+    if ! configure_and_build; then
+        printf '%2d  BUILD   %-48s %s (the fault does not build: %s)\n' "$n" "$current:$line" "$what" \
+            "$logs/build.log"
+        cp "$logs/build.log" "$logs/fault-$n.build.log"
+        stale=$((stale + 1))
+    elif by=$(run_tests "$logs/fault-$n.log"); then
+        printf '%2d  MISSED  %-48s %s\n' "$n" "$current:$line" "$what"
+        missed=$((missed + 1))
+    else
+        printf '%2d  caught  %-48s %s (by %s)\n' "$n" "$current:$line" "$what" "${by:-a test}"
+        caught=$((caught + 1))
+    fi
+    restore
+done
+trap - EXIT
+# Leave the scratch build as the unchanged tree, ready for the next run.
+configure_and_build && rm -f "$dirty"
+
+echo "=== planted faults: $caught caught, $missed missed, $stale stale of ${#chosen[@]}"
+[ $missed -eq 0 ] && [ $stale -eq 0 ]
