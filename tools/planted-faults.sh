@@ -111,9 +111,9 @@ was:  return value[0] != '0';
 now:  return value[0] == '1';
 
 == install.conf: one byte less than 12,048 is read
-file: config/ConfigParser.cpp
-was:  while (total < buffer.size()) {
-now:  while (total + 1 < buffer.size()) {
+file: config/TagReader.h
+was:  file = file.substr(0, maxTextSize);
+now:  file = file.substr(0, maxTextSize - 1);
 
 == registry store: the new file is renamed into place before it is on disk
 file: platform/posix/registry/FileRegistryStore.cpp
@@ -225,9 +225,9 @@ configure_and_build() {
 # (over a minute) only when everything else passed. Prints the failed tests' names.
 run_tests() {
     local log=$1 status=0
-    ctest --test-dir "$build" -j"$(nproc)" --timeout 300 --stop-on-failure -E '^fleet\.' >"$log" 2>&1 || status=1
+    ctest --test-dir "$build" -j"$(nproc)" --timeout 300 --stop-on-failure --output-on-failure -E '^fleet\.' >"$log" 2>&1 || status=1
     if [ $status -eq 0 ]; then
-        ctest --test-dir "$build" --timeout 600 -R '^fleet\.' >>"$log" 2>&1 || status=1
+        ctest --test-dir "$build" --timeout 600 --output-on-failure -R '^fleet\.' >>"$log" 2>&1 || status=1
     fi
     if [ $status -ne 0 ]; then
         sed -n 's/^[[:space:]]*[0-9]* - \(.*\) (.*)$/\1/p' "$log" | head -3 | paste -sd, -

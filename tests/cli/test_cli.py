@@ -964,6 +964,18 @@ class UndoTests(CliCase):
         self.assertEqual(found["Description"], "Counts lines, our own words")
         self.assertNotIn("C:\\CFusion\\CustomTags\\Plain\\docs\\usage.txt", self.machine.files())
 
+    def test_a_file_of_its_logged_size_but_other_bytes_is_kept(self):
+        run = self.install(self.package(PLAIN))
+        self.assertExit(run, SUCCESS)
+        usage = "C:\\CFusion\\CustomTags\\Plain\\docs\\usage.txt"
+        same_size = bytes(b ^ 1 for b in self.machine.files()[usage])  # only the digest tells
+        self.machine.write_file(usage, same_size)
+        undone = self.undo(run)
+        self.assertExit(undone, INSTALL_FAILURE)
+        self.assertEqual(self.machine.files()[usage], same_size)
+        self.assertIn((usage, "changed since the install"), self.kept(undone))
+        self.assertNotIn("C:\\CFusion\\CustomTags\\Plain\\lines.cfm", self.machine.files())
+
     def test_class_path_entries_of_later_packages_stay(self):
         package = self.package(SAMPLE)
         run = self.install(package, "AcceptLicense=yes")

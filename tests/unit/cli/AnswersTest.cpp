@@ -55,6 +55,16 @@ TEST(Answers, SetOverridesTheFileAndWorksWithoutOne)
     EXPECT_EQ("default", Answers::SourceName(alone.answers.SourceOf(AnswerKey::RestartServer)));
 }
 
+TEST(Answers, YesAndNoHaveThreeSpellingsEachInAnyCase)
+{
+    for (const auto& [text, flag] : { std::pair { "yes", true }, { "TRUE", true }, { "1", true },
+             { "No", false }, { "false", false }, { "0", false } }) {
+        const ParsedAnswers parsed = Parse("", { std::string("CreateFolders=") + text });
+        ASSERT_EQ(Sets {}, parsed.errors) << text;
+        EXPECT_EQ(flag, parsed.answers.createFolders) << text;
+    }
+}
+
 TEST(Answers, NamesEveryMistakeWithItsLine)
 {
     const struct {

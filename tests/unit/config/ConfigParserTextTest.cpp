@@ -41,7 +41,8 @@ TEST(ConfigParserFlag, OnlyThreeExactWordsAreFalse)
 {
     for (const char* value : { "0", "no", "false" })
         EXPECT_FALSE(ConfigParser::parseFlag(value)) << value;
-    for (const char* value : { "", "1", "yes", "False", "FALSE", "NO", "false ", " 0", "00", "\"false" })
+    for (const char* value :
+        { "", "1", "y", "T", "yes", "False", "FALSE", "NO", "false ", " 0", "00", "\"false" })
         EXPECT_TRUE(ConfigParser::parseFlag(value)) << value;
 }
 
