@@ -4,7 +4,7 @@
 // second core; the plan's is looking at each file without copying it.
 #include "BenchTree.h"
 #include "cli/CommandLine.h"
-#include "cli/InstallRun.h"
+#include "cli/install/InstallRun.h"
 #include "engine/FileDeployment.h"
 #include "platform/posix/files/DriveMap.h"
 

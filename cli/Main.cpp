@@ -1,10 +1,10 @@
 // tarnwick-cli: installs a package without a person at the screen, for SCCM, Intune, Ansible and
 // scheduled tasks, and tells package authors what the wizard would make of their install.conf.
+#include "cli/check/PackageCheck.h"
 #include "cli/CommandLine.h"
 #include "cli/ExitCodes.h"
-#include "cli/InstallRun.h"
-#include "cli/PackageCheck.h"
-#include "cli/UndoRun.h"
+#include "cli/install/InstallRun.h"
+#include "cli/undo/UndoRun.h"
 #include "platform/MachineSetup.h"
 
 #include <cstdio>

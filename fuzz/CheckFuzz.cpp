@@ -1,6 +1,6 @@
 // Any bytes as install.conf through the package check, with a package folder that answers each
 // source path by its length: every finding must point into the text and say something.
-#include "cli/ConfigCheck.h"
+#include "cli/check/ConfigCheck.h"
 
 #include <cstddef>
 #include <cstdint>

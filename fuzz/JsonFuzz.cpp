@@ -1,7 +1,7 @@
 // Arbitrary bytes as a text of the system code page, written into a log line: the line must be
 // valid JSON (string syntax, well-formed UTF-8, no raw control characters) and must read back as
 // exactly the Unicode characters the system code page gives those bytes.
-#include "cli/JsonLine.h"
+#include "cli/log/JsonLine.h"
 #include "platform/win32.h"
 
 #include <cstddef>

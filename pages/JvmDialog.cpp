@@ -1,9 +1,9 @@
 #include "pages/JvmDialog.h"
 
-#include "pages/JvmSettings.h"
 #include "pages/LicenseDialog.h"
 #include "platform/CFileDialog.h"
 #include "platform/MessageService.h"
+#include "settings/JvmSettings.h"
 
 namespace {
 

@@ -2,10 +2,10 @@
 // agreeing. Nothing about the choice is stored; the page reports through its DoModal result.
 #pragma once
 
-#include "pages/LicenseText.h"
 #include "platform/CDialog.h"
 #include "platform/Controls.h"
 #include "res/resource.h"
+#include "settings/LicenseText.h"
 
 #include <string>
 

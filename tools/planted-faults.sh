@@ -36,47 +36,47 @@ was:  return command == "install" || command == "undo";
 now:  return command != "check";
 
 == undo: a replaced file deleted since counts as already as before
-file: cli/UndoRun.cpp
+file: cli/undo/UndoRun.cpp
 was:  if (!change.replaced && !now.present) {
 now:  if (!now.present) {
 
 == undo: writes the registry refused are taken back as if they had been made
-file: cli/UndoRun.cpp
+file: cli/undo/UndoRun.cpp
 was:  && object.Integer("result") != std::int64_t { 0 })
 now:  && !object.Integer("result"))
 
 == undo: the class path loses the first copy of the entry instead of the one appended
-file: cli/UndoRun.cpp
+file: cli/undo/UndoRun.cpp
 was:  for (std::size_t i = entries.size(); i-- > 0;) {
 now:  for (std::size_t i = 0; i < entries.size(); ++i) {
 
 == undo: a file of the logged size but other content is deleted
-file: cli/UndoRun.cpp
+file: cli/undo/UndoRun.cpp
 was:  && now.sha256 == change.sha256;
 now:  && !now.sha256.empty();
 
 == undo: the log of another computer is undone without --force
-file: cli/UndoRun.cpp
+file: cli/undo/UndoRun.cpp
 was:  if (!EqualsNoCase(install.computer, here) && !line.force) {
 now:  if (!EqualsNoCase(install.computer, here) && line.force) {
 
 == undo: runs beside an install that holds the lock
-file: cli/UndoRun.cpp
+file: cli/undo/UndoRun.cpp
 was:  if (!lock || GetLastError() == ERROR_ALREADY_EXISTS) {
 now:  if (!lock) {
 
 == install: refused registry writes end with 0
-file: cli/InstallRun.cpp
+file: cli/install/InstallRun.cpp
 was:  if (aborted || counts.failedWrites > 0)
 now:  if (aborted)
 
 == plan: a JSON plan copies the files it describes
-file: cli/ObservedChanges.cpp
+file: cli/install/ObservedChanges.cpp
 was:  if (!m_planning
 now:  if (!m_describe
 
 == answers: 0 is no longer read as no
-file: cli/Answers.cpp
+file: cli/answers/Answers.cpp
 was:  for (const std::string_view no : { "no", "false", "0" })
 now:  for (const std::string_view no : { "no", "false" })
 

@@ -1,0 +1,101 @@
+#include "cli/log/EventLog.h"
+
+namespace {
+
+// A line is handed to the system in one write when it fits the buffer (values are bounded by
+// install.conf's size, far below this). Linux may still cut a write at a page boundary when the
+// process is killed during it: every line that ends with its line end happened, and what follows
+// the last one is the start of the line in flight, which readers drop.
+constexpr std::size_t kLineBuffer = 1 << 20;
+
+} // namespace
+
+EventLog::EventLog() = default;
+
+EventLog::~EventLog()
+{
+    m_finisher.reset();
+    if (m_log && m_ownsLog)
+        (void)std::fclose(m_log);
+}
+
+bool EventLog::OpenLog(const std::string& path, std::string& error)
+{
+    if (path == "-") {
+        m_log = stdout;
+        m_ownsLog = false;
+    } else {
+        m_log = std::fopen(path.c_str(), "wb");
+        if (!m_log) {
+            error = "cannot create the log " + path;
+            return false;
+        }
+        m_ownsLog = true;
+    }
+    (void)std::setvbuf(m_log, nullptr, _IOFBF, kLineBuffer);
+    return true;
+}
+
+void EventLog::Write(const JsonLine& line, const std::string& text)
+{
+    Settle();
+    if (m_log)
+        WriteText(line.Text());
+    if (!text.empty())
+        Say(text);
+}
+
+CopiedBytes& EventLog::CopyBytes()
+{
+    if (!m_finisher)
+        m_finisher = std::make_unique<LineFinisher>(
+            [this](const std::string& text) { WriteText(text); }, LineFinisher::WorthAThread());
+    return *m_finisher;
+}
+
+void EventLog::WriteCopy(CopyEvent& copy, std::string backup)
+{
+    (void)CopyBytes();
+    m_finisher->Finish(copy, std::move(backup));
+}
+
+void EventLog::DropCopy()
+{
+    if (m_finisher)
+        m_finisher->Drop();
+}
+
+void EventLog::Settle()
+{
+    if (m_finisher)
+        m_finisher->Settle();
+}
+
+bool EventLog::LogIntact()
+{
+    Settle();
+    if (m_log && std::fflush(m_log) != 0)
+        m_intact = false;
+    return m_intact;
+}
+
+// On this thread or, for a copy's line, on the finisher's while this one waits before its next
+// change or line.
+void EventLog::WriteText(const std::string& text)
+{
+    if (!m_log)
+        return;
+    // Both parts go to the buffer, and from there to the system in one write.
+    if (std::fwrite(text.data(), 1, text.size(), m_log) != text.size() || std::fputc('\n', m_log) == EOF
+        || (m_flushEachLine && std::fflush(m_log) != 0))
+        m_intact = false;
+}
+
+void EventLog::Say(const std::string& text)
+{
+    if (!m_console)
+        return;
+    (void)std::fputs(text.c_str(), m_console);
+    (void)std::fputc('\n', m_console);
+    (void)std::fflush(m_console);
+}

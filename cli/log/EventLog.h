@@ -1,0 +1,64 @@
+// Where the events of a run go: JSON lines to the log (a file, or standard output), each written
+// in one piece and flushed as soon as its change is made, so a run that is killed leaves a log
+// whose every whole line happened; and, for people, a short text on a stream of its own.
+#pragma once
+
+#include "cli/log/CopyEvent.h"
+#include "cli/log/JsonLine.h"
+#include "cli/log/LineFinisher.h"
+#include "platform/CopiedBytes.h"
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+class EventLog {
+public:
+    EventLog();
+    ~EventLog();
+    EventLog(const EventLog&) = delete;
+    EventLog& operator=(const EventLog&) = delete;
+
+    // Writes the JSON lines to path, created or replaced; "-" is standard output. false with a
+    // message when the file cannot be created.
+    bool OpenLog(const std::string& path, std::string& error);
+    // A run that changes nothing (a plan) has no change for a line to keep up with: its lines are
+    // handed to the system in large writes, the last by LogIntact.
+    void FlushEachLine(bool each) { m_flushEachLine = each; }
+    bool HasLog() const { return m_log != nullptr; }
+
+    // People read the texts of the events on this stream (nullptr: nobody).
+    void SetConsole(std::FILE* console) { m_console = console; }
+    std::FILE* Console() const { return m_console; }
+
+    // One event: its JSON line to the log, and text, when not empty, to the console.
+    void Write(const JsonLine& line, const std::string& text = {});
+
+    // A copy whose line records its digest, for a log (HasLog). The bytes of the copy about to be
+    // made go to CopyBytes; then WriteCopy writes the copy's line with "sha256" (and "backup",
+    // when not empty), taking copy as LineFinisher::Finish does, or DropCopy forgets them when the
+    // copy failed. Where the machine has a second core the digest and the line are finished
+    // there, while this thread goes on: every Write, and Settle, first waits for them.
+    CopiedBytes& CopyBytes();
+    void WriteCopy(CopyEvent& copy, std::string backup);
+    void DropCopy();
+    // Returns once every line handed over has been written: a change waits for the line of the
+    // change before it, so a run that is killed lacks at most the line of the one in flight.
+    void Settle();
+    // A text for people only.
+    void Say(const std::string& text);
+
+    // false once a line could not be written (a full disk, say). Everything written so far is
+    // handed to the system first.
+    bool LogIntact();
+
+private:
+    void WriteText(const std::string& text);
+
+    std::FILE* m_log = nullptr;
+    bool m_ownsLog = false;
+    std::FILE* m_console = nullptr;
+    bool m_intact = true;
+    bool m_flushEachLine = true;
+    std::unique_ptr<LineFinisher> m_finisher; // made with the first copy
+};

@@ -1,0 +1,95 @@
+// The file-copied lines of an install's log, finished on a second thread where the machine has a
+// second core: the bytes of each copy are handed over as it is made, and their digest is taken and
+// the line made and written there while this thread goes on to the next file. Before each change this thread
+// waits (Settle) until the line before it is written, so the log keeps its order and a run that is
+// killed still lacks at most the line of the change in flight.
+#pragma once
+
+#include "cli/log/CopyEvent.h"
+#include "cli/log/Sha256.h"
+#include "platform/CopiedBytes.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <cstddef>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+class LineFinisher : public CopiedBytes {
+public:
+    // write takes each finished line, without a line end. background: on a thread of its own;
+    // otherwise (or when no thread can be started) all of it happens on the caller's thread, as
+    // things are handed over.
+    LineFinisher(std::function<void(const std::string&)> write, bool background);
+    ~LineFinisher() override; // writes what is left first
+    LineFinisher(const LineFinisher&) = delete;
+    LineFinisher& operator=(const LineFinisher&) = delete;
+
+    // The copy is about to be made: the line before it is written first.
+    void BeforeCopy() override { Settle(); }
+    // The bytes of the copy being made, in order.
+    void Take(const void* data, std::size_t size) override;
+    void Lost() override;
+
+    // The copy was made: its line gets "sha256" (null when its bytes were lost on the way) and,
+    // when backup is not empty, "backup", and is written. copy is taken, and left holding an
+    // earlier copy's texts, whose room the caller can fill again.
+    void Finish(CopyEvent& copy, std::string backup);
+    // The copy failed: the bytes it handed over are forgotten.
+    void Drop();
+    // Returns once every line handed over has been written.
+    void Settle();
+
+    // true when the machine has more than one core: only then does a second thread pay.
+    static bool WorthAThread();
+
+private:
+    enum State : unsigned { Idle, Bytes, Line, Stop };
+    // This thread hands the worker its next job, with the block being filled: it waits until the
+    // worker is idle and then fills the other block.
+    void Post(State job);
+    // The worker: waits for jobs until Stop.
+    void Work();
+    // Waits while the worker is idle, spinning for a while first: the next job is usually a few
+    // microseconds away, and a sleeping thread takes longer than that to wake.
+    unsigned AwaitJob();
+    void WriteLine();
+    // Sets the state and wakes the other thread, should it sleep.
+    void Change(State state);
+    // Wakes the other thread, should it sleep, after a change of state.
+    void WakeSleepers();
+    // Sleeps until the worker is idle (idle true) or has a job (idle false).
+    void SleepUntil(bool idle);
+
+    // The fields the two threads share each start a cache line of their own: the waiting thread
+    // keeps reading the state, and every write to a field on its line would take it away from it.
+    static constexpr std::size_t kCacheLine = 64;
+
+    std::function<void(const std::string&)> m_write;
+    // Two blocks: this thread fills one while the worker digests the other. The bytes go over as
+    // soon as the worker is free, and the line follows them.
+    std::vector<unsigned char> m_blocks[2];
+    unsigned m_filling = 0; // the block this thread fills
+    std::size_t m_filled = 0;
+    bool m_lostNow = false; // Lost() for the copy being made
+
+    alignas(kCacheLine) std::atomic<unsigned> m_state { Idle };
+    // Where a thread that has spun long enough sleeps until the state changes; m_sleepers counts
+    // those about to sleep or asleep, so that a change wakes nobody when nobody sleeps.
+    alignas(kCacheLine) std::atomic<unsigned> m_sleepers { 0 };
+    std::mutex m_sleep;
+    std::condition_variable m_wake;
+    // The job: set by this thread while the worker is idle, read by the worker until it is idle
+    // again. The copy and what goes with it may also be set during a Bytes job, which leaves
+    // them alone: a Bytes job that becomes Line writes the line once the bytes are digested.
+    alignas(kCacheLine) const unsigned char* m_jobBytes = nullptr;
+    std::size_t m_jobSize = 0;
+    bool m_lost = false;
+    CopyEvent m_copy;
+    std::string m_backup;
+    alignas(kCacheLine) Sha256 m_hash; // the worker's while it is not idle
+    std::thread m_worker;
+};
