@@ -36,6 +36,18 @@ bool ApplyTickedOptions(const ConfigOptionList& options, const std::vector<bool>
     return true;
 }
 
+bool InstallPackage(const InstallConfig& config, const std::vector<bool>& ticked,
+    const DirectoryTexts& directories, const std::function<void(std::size_t, bool)>& outcome)
+{
+    if (!ApplyTickedOptions(config.getOptions(), ticked, directories, outcome))
+        return false;
+    if (config.isJava)
+        UpdateJavaClassPath(config.getClassPath(), directories);
+    if (config.restartServer)
+        RestartServerService();
+    return true;
+}
+
 void UpdateJavaClassPath(const std::string& classPath, const DirectoryTexts& directories)
 {
     const RegistryAccess registry;

@@ -9,6 +9,13 @@
 #include <functional>
 #include <vector>
 
+// The whole of "Install >>" once the user has chosen, for the wizard and the command line alike:
+// the ticked options in order (ApplyTickedOptions) and, when every one of them applied, the
+// package's class path for a Java package and the offer to restart the server when the package asks
+// for it. False when an option failed: setup was aborted, and nothing after that option was done.
+bool InstallPackage(const InstallConfig& config, const std::vector<bool>& ticked,
+    const DirectoryTexts& directories, const std::function<void(std::size_t, bool)>& outcome);
+
 // Applies option i for every ticked[i], from the first, up to the shorter of the two lists. Stops
 // at the first option that fails, after telling the user that setup was aborted, and returns false;
 // what was applied before stays applied. outcome hears each option tried: its index and whether it

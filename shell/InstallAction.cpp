@@ -1,5 +1,5 @@
-// "Install >>": applies every ticked option, then extends the server's class path and offers the
-// service restart.
+// "Install >>": installs the package with the options ticked on the page, the progress bar
+// stepping with each option applied; then the button reads "Done" and closes the page.
 #include "engine/InstallSteps.h"
 #include "shell/MainDialog.h"
 
@@ -26,7 +26,7 @@ void MainDialog::OnInstall()
     m_progress.SetRange(0, tickedCount);
     m_progress.SetStep(1);
 
-    if (!ApplyTickedOptions(options, ticked, CurrentDirectoryTexts(), [this](std::size_t, bool applied) {
+    if (!InstallPackage(m_config, ticked, CurrentDirectoryTexts(), [this](std::size_t, bool applied) {
             if (applied)
                 m_progress.StepIt();
         })) {
@@ -34,10 +34,6 @@ void MainDialog::OnInstall()
         m_installButton.EnableWindow(TRUE);
         return;
     }
-    if (m_config.isJava)
-        UpdateJavaClassPath(m_config.getClassPath(), CurrentDirectoryTexts());
-    if (m_config.restartServer)
-        RestartServerService();
     m_installButton.SetWindowTextA("Done");
     m_installButton.EnableWindow(TRUE);
     m_installed = true;

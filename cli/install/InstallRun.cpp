@@ -299,8 +299,8 @@ int RunInstall(const CommandLine& line)
         // The engine counts an option whose registry writes were refused as installed; the log
         // does not: what it meant to change did not change.
         unsigned failedBefore = changes.GetCounts().failedWrites;
-        const bool applied = ApplyTickedOptions(
-            options, choices.ticked, choices.directories, [&](std::size_t i, bool applied) {
+        const bool applied = InstallPackage(
+            package.config, choices.ticked, choices.directories, [&](std::size_t i, bool applied) {
                 const ConfigOption& option = *options[i];
                 const bool done = applied && changes.GetCounts().failedWrites == failedBefore;
                 failedBefore = changes.GetCounts().failedWrites;
@@ -314,12 +314,6 @@ int RunInstall(const CommandLine& line)
                     "option " + std::to_string(i + 1) + " (" + OptionTypeText(option.getType()) + ") "
                         + option.getCaption() + ": " + (done ? "done" : "FAILED"));
             });
-        if (applied) {
-            if (package.config.isJava)
-                UpdateJavaClassPath(package.config.getClassPath(), choices.directories);
-            if (package.config.restartServer)
-                RestartServerService();
-        }
         aborted = !applied || questions.Aborted();
         restartDeclined = questions.RestartDeclined();
     }
