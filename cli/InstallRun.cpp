@@ -5,6 +5,7 @@
 #include "cli/EventLog.h"
 #include "cli/ExitCodes.h"
 #include "cli/ObservedChanges.h"
+#include "cli/WholeFile.h"
 #include "config/ConfigParser.h"
 #include "engine/InstallSteps.h"
 #include "engine/PathText.h"
@@ -16,12 +17,12 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 
 namespace {
 
 constexpr int kOptionBoxes = Answers::maxOptions;
+// Far more than eight keys and their comments: a larger file is not an answers file.
+constexpr std::size_t kMostAnswersBytes = 1 << 20;
 
 // The package as the wizard reads it, from inside its folder, so a folder deeper than MAX_PATH
 // works: its files are opened by their relative names.
@@ -53,14 +54,10 @@ bool ReadAnswers(const CommandLine& line, const Package& package, Answers& answe
     std::string name = "--answers";
     if (line.answersFile) {
         name = *line.answersFile;
-        std::ifstream in(name, std::ios::binary);
-        if (!in) {
+        if (!ReadWholeFile(name, kMostAnswersBytes, text)) {
             std::fprintf(stderr, "tarnwick-cli: cannot read the answers file %s\n", name.c_str());
             return false;
         }
-        std::ostringstream content;
-        content << in.rdbuf();
-        text = content.str();
     }
     const int optionCount
         = static_cast<int>(std::min<std::size_t>(package.config.getOptions().size(), kOptionBoxes));

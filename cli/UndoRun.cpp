@@ -8,16 +8,14 @@
 #include "cli/JsonReader.h"
 #include "cli/ObservedChanges.h"
 #include "cli/TextCase.h"
+#include "cli/WholeFile.h"
 #include "engine/InstallSteps.h"
 #include "platform/UniqueHandle.h"
 #include "platform/win32.h"
 
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -44,16 +42,19 @@ struct InstallLog {
     std::vector<Change> changes;
 };
 
+// The log of some 800,000 copied files: undo holds all of it and its changes in memory, in a 32-bit
+// process.
+constexpr std::size_t kMostLogBytes = std::size_t { 256 } << 20;
+
 // Reads the log; false with a message in FILE:LINE: form. A line without its line end is the
 // change that was in flight when the install was killed: it is left out, as the log says.
 bool ReadInstallLog(const std::string& path, InstallLog& out, std::string& error)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::string text;
+    if (!ReadWholeFile(path, kMostLogBytes, text)) {
         error = "cannot read the log " + path;
         return false;
     }
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::size_t start = 0;
     std::size_t number = 0;
     bool sawStart = false;
