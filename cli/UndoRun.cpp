@@ -1,5 +1,6 @@
 #include "cli/UndoRun.h"
 
+#include "cli/ConsoleText.h"
 #include "cli/EventLog.h"
 #include "cli/ExitCodes.h"
 #include "cli/FileDigest.h"
@@ -460,27 +461,25 @@ int RunUndo(const CommandLine& line)
     InstallLog install;
     std::string error;
     if (!ReadInstallLog(*line.log, install, error)) {
-        std::fprintf(stderr, "tarnwick-cli: %s\n", error.c_str());
+        ReportError(error);
         return kExitInvalidCommandLine;
     }
     const std::string here = ComputerName();
     if (!EqualsNoCase(install.computer, here) && !line.force) {
-        std::fprintf(stderr,
-            "tarnwick-cli: %s is the log of an install on %s, and this is %s; --force undoes it here\n",
-            line.log->c_str(), install.computer.c_str(), here.c_str());
+        ReportError(std::string(line.log->c_str()) + " is the log of an install on "
+            + install.computer.c_str() + ", and this is " + here.c_str() + "; --force undoes it here");
         return kExitInvalidCommandLine;
     }
 
     UniqueObject lock(CreateMutexA(nullptr, FALSE, kInstallMutex));
     if (!lock || GetLastError() == ERROR_ALREADY_EXISTS) {
-        std::fprintf(
-            stderr, "tarnwick-cli: another tarnwick-cli install or undo is running on this machine\n");
+        ReportError("another tarnwick-cli install or undo is running on this machine");
         return kExitAlreadyRunning;
     }
 
     EventLog log;
     if (line.logOut && !log.OpenLog(*line.logOut, error)) {
-        std::fprintf(stderr, "tarnwick-cli: %s\n", error.c_str());
+        ReportError(error);
         return kExitInvalidCommandLine;
     }
     log.SetConsole(line.logOut == std::string("-") ? nullptr : stderr);
@@ -505,7 +504,7 @@ int RunUndo(const CommandLine& line)
         std::to_string(undo.Undone()) + " changes undone, " + std::to_string(undo.Kept()) + " kept, "
             + std::to_string(undo.AsBefore()) + " already as before; exit code " + std::to_string(code));
     if (!log.LogIntact()) {
-        std::fprintf(stderr, "tarnwick-cli: the log could not be written completely\n");
+        ReportError("the log could not be written completely");
         code = kExitInstallFailure;
     }
     return code;
