@@ -17,3 +17,19 @@ function(tarnwick_windows_program target)
     # The time of the link in the PE header would make every build of the program differ.
     -Wl,--no-insert-timestamp)
 endfunction()
+
+# tarnwick_map_build_paths(<dir>...)
+# Maps the folders of this machine away wherever the compiler writes a path (__FILE__, debug
+# information) in the objects of every target of the product's directories, so that nothing in the
+# programs can depend on where the tree and its build are. Not the tests': they find their data
+# from __FILE__.
+function(tarnwick_map_build_paths)
+  foreach(dir IN LISTS ARGN)
+    get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
+    foreach(target IN LISTS targets)
+      target_compile_options(${target} PRIVATE
+        "$<$<COMPILE_LANGUAGE:CXX>:-ffile-prefix-map=${PROJECT_SOURCE_DIR}/=>"
+        "$<$<COMPILE_LANGUAGE:CXX>:-ffile-prefix-map=${CMAKE_BINARY_DIR}/=>")
+    endforeach()
+  endforeach()
+endfunction()
