@@ -2,6 +2,7 @@
 // scheduled tasks, and tells package authors what the wizard would make of their install.conf.
 #include "cli/check/PackageCheck.h"
 #include "cli/CommandLine.h"
+#include "cli/ConsoleText.h"
 #include "cli/ExitCodes.h"
 #include "cli/install/InstallRun.h"
 #include "cli/undo/UndoRun.h"
@@ -17,7 +18,7 @@ int main(int argc, char** argv)
     CommandLine line;
     std::string error;
     if (!CommandLine::Parse(arguments, line, error)) {
-        std::fprintf(stderr, "tarnwick-cli: %s\n\n%s", error.c_str(), kUsage);
+        PutText(stderr, "tarnwick-cli: " + std::string(error.c_str()) + "\n\n" + kUsage);
         return kExitInvalidCommandLine;
     }
     if (line.command == "help") {
@@ -25,13 +26,13 @@ int main(int argc, char** argv)
         return kExitSuccess;
     }
     if (line.command == "version") {
-        std::printf("tarnwick-cli %s\n", TARNWICK_VERSION);
+        PutText(stdout, "tarnwick-cli " TARNWICK_VERSION "\n");
         return kExitSuccess;
     }
     if (line.command == "check")
         return RunCheck(line);
     if (!OpenMachine(error)) {
-        std::fprintf(stderr, "tarnwick-cli: %s\n", error.c_str());
+        ReportError(error);
         return kExitInstallFailure;
     }
     if (line.command == "answers")

@@ -10,7 +10,9 @@
 # fuzz: libFuzzer. win32: the Windows exe, its tests under Wine, the end-to-end pictures. wine32:
 # the 32-bit Wine that runs the shipped exe; it comes from the i386 archive, and where that cannot
 # be installed the win32 suite runs the win64 build instead and says so. fleet: ansible-playbook for
-# the test of the Ansible plays in examples/fleet (skipped without it).
+# the test of the Ansible plays in examples/fleet (skipped without it). reproducible: two builds of
+# the shipped programs (tools/reproducible-build.sh); the win32 preset's configuration reads
+# GoogleTest's sources even when only the programs are built.
 declare -A TARNWICK_PACKAGES=(
     [demo]="cmake make g++ libncurses-dev"
     [native]="cmake make g++ libncurses-dev python3 libgtest-dev googletest libbenchmark-dev tmux"
@@ -18,8 +20,9 @@ declare -A TARNWICK_PACKAGES=(
     [win32]="cmake make g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 fonts-wine xvfb imagemagick"
     [wine32]="wine32:i386"
     [fleet]="ansible-core"
+    [reproducible]="cmake make git g++-mingw-w64-i686 googletest"
 )
-TARNWICK_PACKAGE_GROUPS=(demo native fuzz win32 wine32 fleet)
+TARNWICK_PACKAGE_GROUPS=(demo native fuzz win32 wine32 fleet reproducible)
 
 # The packages of the groups that dpkg does not list as installed.
 missing_packages() {

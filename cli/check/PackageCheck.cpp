@@ -1,5 +1,6 @@
 #include "cli/check/PackageCheck.h"
 
+#include "cli/ConsoleText.h"
 #include "cli/ExitCodes.h"
 #include "cli/log/JsonLine.h"
 #include "platform/CFile.h"
@@ -153,7 +154,7 @@ int RunCheck(const CommandLine& line)
 {
     const PackageCheck check = CheckPackage(line.package);
     if (!check.opened) {
-        std::fprintf(stderr, "tarnwick-cli: %s holds no readable install.conf\n", line.package.c_str());
+        ReportError(line.package.c_str() + std::string(" holds no readable install.conf"));
         return kExitBadPackage;
     }
     int errors = 0;
@@ -168,14 +169,17 @@ int RunCheck(const CommandLine& line)
                 .Add("column", diagnostic.column)
                 .Add("severity", SeverityName(diagnostic.severity))
                 .Add("message", diagnostic.message);
-            std::printf("%s\n", object.Text().c_str());
+            PutText(stdout, object.Text().c_str() + std::string("\n"));
         } else {
-            std::printf("%s:%d:%d: %s: %s\n", file.c_str(), diagnostic.line, diagnostic.column,
-                SeverityName(diagnostic.severity), diagnostic.message.c_str());
+            PutText(stdout,
+                std::string(file.c_str()) + ":" + std::to_string(diagnostic.line) + ":"
+                    + std::to_string(diagnostic.column) + ": " + SeverityName(diagnostic.severity) + ": "
+                    + diagnostic.message.c_str() + "\n");
         }
     }
     if (!line.json)
-        std::fprintf(stderr, "%d error%s, %d warning%s\n", errors, errors == 1 ? "" : "s", warnings,
-            warnings == 1 ? "" : "s");
+        PutText(stderr,
+            std::to_string(errors) + " error" + (errors == 1 ? "" : "s") + ", " + std::to_string(warnings)
+                + " warning" + (warnings == 1 ? "" : "s") + "\n");
     return errors > 0 ? 2 : warnings > 0 ? 1 : kExitSuccess;
 }

@@ -1,10 +1,12 @@
 #include "cli/install/InstallRun.h"
 
 #include "cli/answers/Answers.h"
+#include "cli/ConsoleText.h"
 #include "cli/ExitCodes.h"
 #include "cli/install/AnsweringService.h"
 #include "cli/install/ObservedChanges.h"
 #include "cli/log/EventLog.h"
+#include "cli/WholeFile.h"
 #include "config/ConfigParser.h"
 #include "engine/InstallSteps.h"
 #include "engine/PathText.h"
@@ -16,12 +18,12 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 
 namespace {
 
 constexpr int kOptionBoxes = Answers::maxOptions;
+// Far more than eight keys and their comments: a larger file is not an answers file.
+constexpr std::size_t kMostAnswersBytes = 1 << 20;
 
 // The package as the wizard reads it, from inside its folder, so a folder deeper than MAX_PATH
 // works: its files are opened by their relative names.
@@ -34,13 +36,13 @@ bool OpenPackage(const std::string& folder, Package& package)
 {
     std::string error;
     if (!EnterFolder(folder, error)) {
-        std::fprintf(stderr, "tarnwick-cli: %s\n", error.c_str());
+        ReportError(error);
         return false;
     }
     ConfigParser parser;
     package.config = parser.parse("install.conf");
     if (!parser.loaded) {
-        std::fprintf(stderr, "tarnwick-cli: %s holds no readable install.conf\n", folder.c_str());
+        ReportError(folder.c_str() + std::string(" holds no readable install.conf"));
         return false;
     }
     package.licence = ReadLicenseText();
@@ -53,20 +55,16 @@ bool ReadAnswers(const CommandLine& line, const Package& package, Answers& answe
     std::string name = "--answers";
     if (line.answersFile) {
         name = *line.answersFile;
-        std::ifstream in(name, std::ios::binary);
-        if (!in) {
-            std::fprintf(stderr, "tarnwick-cli: cannot read the answers file %s\n", name.c_str());
+        if (!ReadWholeFile(name, kMostAnswersBytes, text)) {
+            ReportError("cannot read the answers file " + name);
             return false;
         }
-        std::ostringstream content;
-        content << in.rdbuf();
-        text = content.str();
     }
     const int optionCount
         = static_cast<int>(std::min<std::size_t>(package.config.getOptions().size(), kOptionBoxes));
     ParsedAnswers parsed = Answers::Parse(name, text, line.sets, optionCount);
     for (const std::string& error : parsed.errors)
-        std::fprintf(stderr, "%s\n", error.c_str());
+        PutText(stderr, error.c_str() + std::string("\n"));
     if (!parsed.errors.empty())
         return false;
     answers = std::move(parsed.answers);
@@ -189,7 +187,7 @@ int RunInstall(const CommandLine& line)
     if (!planning) {
         lock.reset(CreateMutexA(nullptr, FALSE, kInstallMutex));
         if (!lock || GetLastError() == ERROR_ALREADY_EXISTS) {
-            std::fprintf(stderr, "tarnwick-cli: another tarnwick-cli install is running on this machine\n");
+            ReportError("another tarnwick-cli install is running on this machine");
             return kExitAlreadyRunning;
         }
     }
@@ -204,7 +202,7 @@ int RunInstall(const CommandLine& line)
             backupCreated = CreateDirectoryA(line.backup->c_str(), nullptr) != FALSE;
         if (attributes == INVALID_FILE_ATTRIBUTES ? !backupCreated
                                                   : !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            std::fprintf(stderr, "tarnwick-cli: cannot use %s as the backup folder\n", line.backup->c_str());
+            ReportError("cannot use " + *line.backup + " as the backup folder");
             return kExitInvalidCommandLine;
         }
     }
@@ -215,7 +213,7 @@ int RunInstall(const CommandLine& line)
     if (planning && line.json)
         (void)log.OpenLog("-", error);
     else if (line.log && !log.OpenLog(*line.log, error)) {
-        std::fprintf(stderr, "tarnwick-cli: %s\n", error.c_str());
+        ReportError(error);
         if (backupCreated)
             (void)RemoveDirectoryA(line.backup->c_str()); // nothing is left of a refused run
         return kExitInvalidCommandLine;
@@ -271,7 +269,7 @@ int RunInstall(const CommandLine& line)
                 + " keys created, " + std::to_string(counts.values) + " values written; exit code "
                 + std::to_string(code));
         if (!log.LogIntact()) {
-            std::fprintf(stderr, "tarnwick-cli: the log could not be written completely\n");
+            ReportError("the log could not be written completely");
             if (code == kExitSuccess || code == kExitRebootRequired)
                 return kExitInstallFailure;
         }

@@ -1,5 +1,6 @@
 #include "cli/install/ObservedChanges.h"
 
+#include "cli/ConsoleText.h"
 #include "platform/UniqueHandle.h"
 
 #include <chrono>
@@ -170,7 +171,7 @@ BOOL ObservedChanges::CopyFileTo(const std::string& from, const std::string& to,
                        : "");
     }
     if (m_progress && m_log.Console() && m_counts.files % 100 == 0) {
-        (void)std::fprintf(m_log.Console(), "\r%u files copied", m_counts.files);
+        PutText(m_log.Console(), "\r" + std::to_string(m_counts.files) + " files copied");
         (void)std::fflush(m_log.Console());
     }
     SetLastError(ERROR_SUCCESS);
@@ -299,12 +300,13 @@ bool ObservedChanges::BackUp(const std::string& path, std::string& backup)
     // Numbered, so that files of the same name from different folders, or from an earlier install
     // into the same backup folder, never overwrite each other.
     for (int attempts = 0; attempts < 100000; ++attempts) {
-        char number[16];
-        (void)std::snprintf(number, sizeof number, "%05u-", ++m_backups);
+        std::string number = std::to_string(++m_backups);
+        if (number.size() < 5)
+            number.insert(0, 5 - number.size(), '0');
         std::string candidate = m_backupFolder;
         if (candidate.back() != '\\' && candidate.back() != '/')
             candidate += '\\';
-        candidate += number + name;
+        candidate += number + "-" + name;
         if (CopyFileA(path.c_str(), candidate.c_str(), TRUE)) {
             backup = std::move(candidate);
             return true;

@@ -1,5 +1,6 @@
 #include "cli/undo/UndoRun.h"
 
+#include "cli/ConsoleText.h"
 #include "cli/ExitCodes.h"
 #include "cli/install/InstallRun.h"
 #include "cli/install/ObservedChanges.h"
@@ -8,16 +9,14 @@
 #include "cli/log/JsonLine.h"
 #include "cli/log/JsonReader.h"
 #include "cli/TextCase.h"
+#include "cli/WholeFile.h"
 #include "engine/InstallSteps.h"
 #include "platform/UniqueHandle.h"
 #include "platform/win32.h"
 
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -44,16 +43,19 @@ struct InstallLog {
     std::vector<Change> changes;
 };
 
+// The log of some 800,000 copied files: undo holds all of it and its changes in memory, in a 32-bit
+// process.
+constexpr std::size_t kMostLogBytes = std::size_t { 256 } << 20;
+
 // Reads the log; false with a message in FILE:LINE: form. A line without its line end is the
 // change that was in flight when the install was killed: it is left out, as the log says.
 bool ReadInstallLog(const std::string& path, InstallLog& out, std::string& error)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::string text;
+    if (!ReadWholeFile(path, kMostLogBytes, text)) {
         error = "cannot read the log " + path;
         return false;
     }
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::size_t start = 0;
     std::size_t number = 0;
     bool sawStart = false;
@@ -459,27 +461,25 @@ int RunUndo(const CommandLine& line)
     InstallLog install;
     std::string error;
     if (!ReadInstallLog(*line.log, install, error)) {
-        std::fprintf(stderr, "tarnwick-cli: %s\n", error.c_str());
+        ReportError(error);
         return kExitInvalidCommandLine;
     }
     const std::string here = ComputerName();
     if (!EqualsNoCase(install.computer, here) && !line.force) {
-        std::fprintf(stderr,
-            "tarnwick-cli: %s is the log of an install on %s, and this is %s; --force undoes it here\n",
-            line.log->c_str(), install.computer.c_str(), here.c_str());
+        ReportError(std::string(line.log->c_str()) + " is the log of an install on "
+            + install.computer.c_str() + ", and this is " + here.c_str() + "; --force undoes it here");
         return kExitInvalidCommandLine;
     }
 
     UniqueObject lock(CreateMutexA(nullptr, FALSE, kInstallMutex));
     if (!lock || GetLastError() == ERROR_ALREADY_EXISTS) {
-        std::fprintf(
-            stderr, "tarnwick-cli: another tarnwick-cli install or undo is running on this machine\n");
+        ReportError("another tarnwick-cli install or undo is running on this machine");
         return kExitAlreadyRunning;
     }
 
     EventLog log;
     if (line.logOut && !log.OpenLog(*line.logOut, error)) {
-        std::fprintf(stderr, "tarnwick-cli: %s\n", error.c_str());
+        ReportError(error);
         return kExitInvalidCommandLine;
     }
     log.SetConsole(line.logOut == std::string("-") ? nullptr : stderr);
@@ -504,7 +504,7 @@ int RunUndo(const CommandLine& line)
         std::to_string(undo.Undone()) + " changes undone, " + std::to_string(undo.Kept()) + " kept, "
             + std::to_string(undo.AsBefore()) + " already as before; exit code " + std::to_string(code));
     if (!log.LogIntact()) {
-        std::fprintf(stderr, "tarnwick-cli: the log could not be written completely\n");
+        ReportError("the log could not be written completely");
         code = kExitInstallFailure;
     }
     return code;

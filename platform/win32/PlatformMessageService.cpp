@@ -10,10 +10,13 @@ public:
     }
 };
 
+// Constant-initialized at namespace scope, so that no use of it waits on the runtime's guard for a
+// function's statics (and the wizard needs none of that code).
+constinit SystemMessageService service;
+
 } // namespace
 
 MessageService& PlatformMessageService()
 {
-    static SystemMessageService service;
     return service;
 }
