@@ -6,15 +6,23 @@
 # Usage: tools/planted-faults.sh [--list] [NUMBER...]
 #   --list   prints the faults and whether each still matches the code, and builds nothing
 #   NUMBER   only these faults (as --list numbers them)
-# Exit status: 0 when every fault chosen was caught; 1 when one was missed, is stale (its line is
-# no longer in the code, or is there more than once) or no longer builds; 2 when the unchanged tree
-# does not build or pass its tests.
+# Each fault is reported as caught (with the first tests that failed), MISSED (no test failed; the
+# tests skipped, if any, are named), stale (its line is no longer in the code, or is there more than
+# once) or BUILD (the fault does not compile: the fault needs mending).
+# Exit status: 0 when every fault chosen was caught (--list: when none is stale); 1 otherwise; 2 for
+# a bad command line or an unchanged tree that does not build or pass its tests; 130 when
+# interrupted (the fault in hand gets no verdict, and its file is put back).
 #
-# The scratch copy and its build are in build/planted-faults/ (TARNWICK_FAULTS_DIR to move them);
-# a second run rebuilds only what changed since. Each fault's test output is kept there in logs/.
+# The scratch copy and its build are in build/planted-faults/ (TARNWICK_FAULTS_DIR to move them):
+# the copy is brought up to date by content, so a second run rebuilds only what changed since.
+# Each fault's test output is kept there in logs/.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "$(readlink -f "$0")")/.."
 top=$PWD
+git rev-parse --is-inside-work-tree >/dev/null 2>&1 || {
+    echo "planted-faults: $top is not a git work tree" >&2
+    exit 2
+}
 
 # Each fault: a line "== what it breaks", then the file, the line as it is and the line as a
 # careless change would leave it (an empty "now:" deletes it). Lines are matched without their
@@ -175,13 +183,17 @@ for argument in "$@"; do
     case $argument in
     --list) list=1 ;;
     *[!0-9]* | '') echo "planted-faults: not a fault number: $argument" >&2 && exit 2 ;;
-    *) ((argument >= 1 && argument <= count)) || { echo "planted-faults: no fault $argument (1..$count)" >&2 && exit 2; }
-        chosen+=("$argument") ;;
+    *)
+        argument=$((10#$argument))
+        ((argument >= 1 && argument <= count)) || { echo "planted-faults: no fault $argument (1..$count)" >&2 && exit 2; }
+        [[ " ${chosen[*]} " == *" $argument "* ]] || chosen+=("$argument")
+        ;;
     esac
 done
 [ ${#chosen[@]} -eq 0 ] && mapfile -t chosen < <(seq 1 "$count")
 
 if [ $list -eq 1 ]; then
+    status=0
     for n in "${chosen[@]}"; do
         if out=$(plant "$top" "$n" check); then
             IFS=$'\t' read -r file line what <<<"$out"
@@ -189,40 +201,64 @@ if [ $list -eq 1 ]; then
         else
             IFS=$'\t' read -r file _ what why <<<"$out"
             printf '%2d  %-48s %s  [stale: %s]\n' "$n" "$file" "$what" "$why"
+            status=1
         fi
     done
-    exit 0
+    exit $status
 fi
 
-work=${TARNWICK_FAULTS_DIR:-$top/build/planted-faults}
+work=$(realpath -m "${TARNWICK_FAULTS_DIR:-$top/build/planted-faults}")
 tree=$work/tree
 build=$work/build
 logs=$work/logs
-mkdir -p "$work" "$logs"
+# A scratch folder inside the tree would be copied into itself, unless git ignores it.
+case $work/ in
+"$top"/*) git check-ignore -q "$work" || {
+    echo "planted-faults: $work is inside the tree and not ignored by git; choose another TARNWICK_FAULTS_DIR" >&2
+    exit 2
+} ;;
+esac
+mkdir -p "$tree" "$logs"
 
-# The scratch tree: the files git knows of, as they are in the working tree, their times kept, so
-# that the build there redoes only what changed since the last run.
-rm -rf "$tree"
-mkdir -p "$tree"
-git ls-files -z --cached --others --exclude-standard | while IFS= read -r -d '' f; do
-    [ -e "$f" ] && printf '%s\0' "$f"
-done | tar --null -T - -cf - | tar -xf - -C "$tree"
+# The scratch tree: the files git knows of, as they are in the working tree. A file whose content
+# differs from the copy's (changed since, or left planted by a run that was killed) is copied anew,
+# with a new time, so that the build there compiles it again; the others keep theirs.
+git ls-files -z --cached --others --exclude-standard | python3 -c '
+import filecmp, os, shutil, sys
+top, tree = sys.argv[1], sys.argv[2]
+wanted = {f for f in sys.stdin.read().split("\0") if f and os.path.isfile(os.path.join(top, f))}
+for f in wanted:
+    source, copy = os.path.join(top, f), os.path.join(tree, f)
+    if not (os.path.isfile(copy) and filecmp.cmp(source, copy, shallow=False)):
+        os.makedirs(os.path.dirname(copy), exist_ok=True)
+        shutil.copyfile(source, copy)
+        shutil.copymode(source, copy)
+for folder, _, files in os.walk(tree):
+    for name in files:
+        if os.path.relpath(os.path.join(folder, name), tree) not in wanted:
+            os.remove(os.path.join(folder, name))
+' "$top" "$tree"
 
-# Files a fault was planted in since the last whole build: their objects may be of the fault, and
-# the copy above gave the files back their older times, so they are compiled again.
-dirty=$work/dirty
-if [ -f "$dirty" ]; then
-    while IFS= read -r f; do [ -e "$tree/$f" ] && touch "$tree/$f"; done <"$dirty"
-fi
+interrupted=0
+trap 'interrupted=1' INT TERM
+stop_if_interrupted() {
+    if [ $interrupted -eq 1 ]; then
+        restore
+        echo "planted-faults: interrupted" >&2
+        exit 130
+    fi
+}
 
 configure_and_build() {
-    cmake -S "$tree" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=g++ \
-        -DTARNWICK_BENCH=OFF >/dev/null &&
-        cmake --build "$build" -j"$(nproc)" >"$logs/build.log" 2>&1
+    {
+        cmake -S "$tree" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=g++ \
+            -DTARNWICK_BENCH=OFF && cmake --build "$build" -j"$(nproc)"
+    } >"$logs/build.log" 2>&1
 }
 
 # The native tests, the quick ones first and stopping at the first failure; the Ansible plays
-# (over a minute) only when everything else passed. Prints the failed tests' names.
+# (over a minute) only when everything else passed. Prints the failed tests' names with ctest's
+# reason, or, when all passed, the skipped ones (a test without its tool cannot catch anything).
 run_tests() {
     local log=$1 status=0
     ctest --test-dir "$build" -j"$(nproc)" --timeout 300 --stop-on-failure --output-on-failure -E '^fleet\.' >"$log" 2>&1 || status=1
@@ -230,25 +266,15 @@ run_tests() {
         ctest --test-dir "$build" --timeout 600 --output-on-failure -R '^fleet\.' >>"$log" 2>&1 || status=1
     fi
     if [ $status -ne 0 ]; then
-        sed -n 's/^[[:space:]]*[0-9]* - \(.*\) (.*)$/\1/p' "$log" | head -3 | paste -sd, -
+        sed -n 's/^[[:space:]]*[0-9]* - \(.*\) (\(.*\))$/\1 (\2)/p' "$log" | head -3 | paste -sd, -
+    else
+        sed -n 's/^.*Test *#[0-9]*: \([^ ]*\) .*\*\*\*Skipped.*$/\1/p' "$log" | paste -sd, -
     fi
     return $status
 }
 
-echo "=== planted faults: building the unchanged tree in $work"
-if ! configure_and_build; then
-    echo "planted-faults: the unchanged tree does not build; see $logs/build.log" >&2
-    exit 2
-fi
-if ! failed=$(run_tests "$logs/unchanged.log"); then
-    echo "planted-faults: the unchanged tree fails its tests ($failed); see $logs/unchanged.log" >&2
-    exit 2
-fi
-
-caught=0
-missed=0
-stale=0
 original=$work/original
+current=
 restore() {
     if [ -f "$original" ]; then
         cp "$original" "$tree/$current"
@@ -256,6 +282,24 @@ restore() {
     fi
 }
 trap restore EXIT
+
+echo "=== planted faults: building the unchanged tree in $work"
+if ! configure_and_build; then
+    stop_if_interrupted
+    echo "planted-faults: the unchanged tree does not build; see $logs/build.log" >&2
+    exit 2
+fi
+if ! failed=$(run_tests "$logs/unchanged.log"); then
+    stop_if_interrupted
+    echo "planted-faults: the unchanged tree fails its tests ($failed); see $logs/unchanged.log" >&2
+    exit 2
+fi
+stop_if_interrupted
+
+caught=0
+missed=0
+stale=0
+broken=0
 for n in "${chosen[@]}"; do
     if ! out=$(plant "$tree" "$n" check); then
         IFS=$'\t' read -r file _ what why <<<"$out"
@@ -265,26 +309,27 @@ for n in "${chosen[@]}"; do
     fi
     IFS=$'\t' read -r current line what <<<"$out"
     cp "$tree/$current" "$original"
-    echo "$current" >>"$dirty"
     plant "$tree" "$n" >/dev/null
     # The restored file gets a new time, so the next build compiles it again.
     if ! configure_and_build; then
-        printf '%2d  BUILD   %-48s %s (the fault does not build: %s)\n' "$n" "$current:$line" "$what" \
-            "$logs/build.log"
+        stop_if_interrupted
         cp "$logs/build.log" "$logs/fault-$n.build.log"
-        stale=$((stale + 1))
+        printf '%2d  BUILD   %-48s %s (the fault does not compile: %s)\n' "$n" "$current:$line" "$what" \
+            "$logs/fault-$n.build.log"
+        broken=$((broken + 1))
     elif by=$(run_tests "$logs/fault-$n.log"); then
-        printf '%2d  MISSED  %-48s %s\n' "$n" "$current:$line" "$what"
+        stop_if_interrupted
+        printf '%2d  MISSED  %-48s %s%s\n' "$n" "$current:$line" "$what" "${by:+ (skipped: $by)}"
         missed=$((missed + 1))
     else
+        stop_if_interrupted
         printf '%2d  caught  %-48s %s (by %s)\n' "$n" "$current:$line" "$what" "${by:-a test}"
         caught=$((caught + 1))
     fi
     restore
 done
-trap - EXIT
 # Leave the scratch build as the unchanged tree, ready for the next run.
-configure_and_build && rm -f "$dirty"
+configure_and_build || true
 
-echo "=== planted faults: $caught caught, $missed missed, $stale stale of ${#chosen[@]}"
-[ $missed -eq 0 ] && [ $stale -eq 0 ]
+echo "=== planted faults: $caught caught, $missed missed, $stale stale, $broken not compiling, of ${#chosen[@]}"
+[ $missed -eq 0 ] && [ $stale -eq 0 ] && [ $broken -eq 0 ]

@@ -116,12 +116,6 @@ std::uint64_t NewRandom()
 
 } // namespace
 
-StoreFileCalls StoreFileCalls::System()
-{
-    return { [](int fd) { return ::fsync(fd); },
-        [](const char* from, const char* to) { return ::rename(from, to); } };
-}
-
 bool FileRegistryStore::Stamp::operator==(const Stamp& other) const
 {
     if (exists != other.exists)

@@ -17,8 +17,10 @@
 #include "platform/posix/registry/RegistryStore.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
@@ -27,11 +29,11 @@ namespace posix {
 
 // The two calls a save's durability rests on, in the order they must come: the temp file's fsync
 // before the rename, then the folder's fsync. Tests replace them to see that order and to refuse
-// the rename.
+// the rename; by default they are the system's.
 struct StoreFileCalls {
-    std::function<int(int fd)> fsync;
-    std::function<int(const char* from, const char* to)> rename;
-    static StoreFileCalls System();
+    std::function<int(int fd)> fsync = [](int fd) { return ::fsync(fd); };
+    std::function<int(const char* from, const char* to)> rename
+        = [](const char* from, const char* to) { return ::rename(from, to); };
 };
 
 class FileRegistryStore : public RegistryStore {
@@ -87,7 +89,7 @@ private:
     bool m_loaded = false;
     std::string m_text; // the file's text as last read or written, kept for its capacity
     std::string m_lastError;
-    StoreFileCalls m_calls = StoreFileCalls::System();
+    StoreFileCalls m_calls;
 };
 
 // Loads the store at path and makes it the active registry; false with a message when the file

@@ -228,7 +228,7 @@ TEST_F(FileRegistryStoreTest, ASaveFlushesItsFileBeforeTheRenameAndARefusedRenam
     std::vector<std::string> calls;
     const auto named
         = [](int fd) { return std::filesystem::read_symlink("/proc/self/fd/" + std::to_string(fd)); };
-    StoreFileCalls recorded = StoreFileCalls::System();
+    StoreFileCalls recorded;
     recorded.fsync = [&](int fd) {
         calls.push_back("fsync " + named(fd).string());
         return ::fsync(fd);
