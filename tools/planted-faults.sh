@@ -239,9 +239,16 @@ for folder, _, files in os.walk(tree):
             os.remove(os.path.join(folder, name))
 ' "$top" "$tree"
 
+# Ctrl-C reaches ctest and make too, which end as if a test or a compile had failed: that is no
+# verdict. Their logs tell it too, for a run whose signals were ignored when it started (a
+# background job of a script), where this trap cannot see them.
 interrupted=0
 trap 'interrupted=1' INT TERM
 stop_if_interrupted() {
+    local log=${1:-}
+    if [ -n "$log" ] && grep -qE '\(INTERRUPT\)|\] Interrupt$' "$log"; then
+        interrupted=1
+    fi
     if [ $interrupted -eq 1 ]; then
         restore
         echo "planted-faults: interrupted" >&2
@@ -285,12 +292,12 @@ trap restore EXIT
 
 echo "=== planted faults: building the unchanged tree in $work"
 if ! configure_and_build; then
-    stop_if_interrupted
+    stop_if_interrupted "$logs/build.log"
     echo "planted-faults: the unchanged tree does not build; see $logs/build.log" >&2
     exit 2
 fi
 if ! failed=$(run_tests "$logs/unchanged.log"); then
-    stop_if_interrupted
+    stop_if_interrupted "$logs/unchanged.log"
     echo "planted-faults: the unchanged tree fails its tests ($failed); see $logs/unchanged.log" >&2
     exit 2
 fi
@@ -312,17 +319,17 @@ for n in "${chosen[@]}"; do
     plant "$tree" "$n" >/dev/null
     # The restored file gets a new time, so the next build compiles it again.
     if ! configure_and_build; then
-        stop_if_interrupted
+        stop_if_interrupted "$logs/build.log"
         cp "$logs/build.log" "$logs/fault-$n.build.log"
         printf '%2d  BUILD   %-48s %s (the fault does not compile: %s)\n' "$n" "$current:$line" "$what" \
             "$logs/fault-$n.build.log"
         broken=$((broken + 1))
     elif by=$(run_tests "$logs/fault-$n.log"); then
-        stop_if_interrupted
+        stop_if_interrupted "$logs/fault-$n.log"
         printf '%2d  MISSED  %-48s %s%s\n' "$n" "$current:$line" "$what" "${by:+ (skipped: $by)}"
         missed=$((missed + 1))
     else
-        stop_if_interrupted
+        stop_if_interrupted "$logs/fault-$n.log"
         printf '%2d  caught  %-48s %s (by %s)\n' "$n" "$current:$line" "$what" "${by:-a test}"
         caught=$((caught + 1))
     fi
