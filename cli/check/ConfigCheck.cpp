@@ -1,11 +1,11 @@
 #include "cli/check/ConfigCheck.h"
 
+#include "cli/TextCase.h"
 #include "config/ConfigParser.h"
 #include "config/TagReader.h"
 #include "engine/PathText.h"
 
 #include <array>
-#include <cctype>
 
 namespace {
 
@@ -28,22 +28,10 @@ bool IsQuote(char c)
     return c == '"' || c == '\'';
 }
 
+// ASCII only, as the fold is: std::isalnum would follow the C locale.
 bool IsNameChar(char c)
 {
-    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
-}
-
-std::string UpperText(std::string_view text)
-{
-    std::string upper(text);
-    for (char& c : upper)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return upper;
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && UpperText(a) == UpperText(b);
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
 }
 
 // A text of the file for a message, in quotes: a long one shortened, control characters shown as '?'.
@@ -197,7 +185,7 @@ void Checker::CheckUnknown(const tags::Tag& tag)
     // A '<' in prose.
     if (word.empty())
         return;
-    const std::string upper = UpperText(word);
+    const std::string upper = ToUpperAscii(word);
     for (const tags::KeywordName& keyword : tags::keywordNames) {
         const std::string_view name = keyword.text.substr(1);
         if (!std::string_view(upper).starts_with(name))
@@ -248,7 +236,7 @@ void Checker::CheckTopLevel(const tags::Tag& tag)
         --last;
     const std::string_view attribute = segment.substr(first, last - first);
     if (!attribute.empty() && attribute != "VALUE") {
-        if (EqualsIgnoringCase(attribute, "VALUE"))
+        if (EqualsNoCase(attribute, "VALUE"))
             Add(tag.offset() + first, Severity::Warning,
                 "attribute names are upper case: write VALUE (this tag is read all the same)");
         else
@@ -360,7 +348,7 @@ void Checker::ExplainNoSetting(const tags::Tag& tag)
         add(at, Severity::Error, "no attribute name after " + head + ": this tag sets nothing");
         return;
     }
-    const std::string upper = UpperText(name);
+    const std::string upper = ToUpperAscii(name);
     const auto named = [&](const auto& names) {
         for (const tags::AttributeName& known : names)
             if (known.text.substr(0, known.text.size() - 1) == upper)
@@ -487,7 +475,7 @@ void Checker::CheckFlag(std::size_t at, std::string_view name, std::string_view 
         ++first;
     while (last > first && (IsBlank(value[last - 1]) || IsQuote(value[last - 1])))
         --last;
-    const std::string word = UpperText(value.substr(first, last - first));
+    const std::string word = ToUpperAscii(value.substr(first, last - first));
     if (word == "0" || word == "NO" || word == "FALSE" || word == "OFF" || word == "N")
         Add(at, Severity::Error,
             std::string(name) + " " + Quoted(value)
@@ -584,7 +572,7 @@ void Checker::CheckOption(std::size_t index, const ConfigOption& option, const O
     std::string hint = " (the types are Copy, JavaCFX, C++CFX and ODBC, written so)";
     for (std::string_view kind : kTypes) {
         known = known || type == kind;
-        if (EqualsIgnoringCase(type, kind))
+        if (EqualsNoCase(type, kind))
             hint = " (write " + std::string(kind) + ")";
     }
     if (!known) {
@@ -688,7 +676,7 @@ void Checker::CheckPlaceholders(std::string_view text, std::size_t at, std::stri
 {
     for (std::size_t i = text.find('%'); i != npos; i = text.find('%', i + 1)) {
         const std::string_view rest = text.substr(i);
-        if (rest.size() < 6 || rest[5] != '%' || !EqualsIgnoringCase(rest.substr(0, 4), "%DIR"))
+        if (rest.size() < 6 || rest[5] != '%' || !EqualsNoCase(rest.substr(0, 4), "%DIR"))
             continue;
         const std::string placeholder(rest.substr(0, 6));
         const char row = rest[4];
