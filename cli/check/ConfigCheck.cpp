@@ -1,5 +1,6 @@
 #include "cli/check/ConfigCheck.h"
 
+#include "cli/check/FindingText.h"
 #include "cli/TextCase.h"
 #include "config/ConfigParser.h"
 #include "config/TagReader.h"
@@ -13,8 +14,6 @@ using tags::Attribute;
 using tags::Keyword;
 using tags::npos;
 
-// The main page has seven check boxes; the Install action walks only those.
-constexpr std::size_t kShownOptions = 7;
 constexpr std::size_t kAttributes = static_cast<std::size_t>(Attribute::Value) + 1;
 constexpr std::size_t kKeywords = static_cast<std::size_t>(Keyword::Option) + 1;
 
@@ -500,7 +499,8 @@ void Checker::CheckUnread()
         const std::size_t first = firstFilled(tail);
         if (first != npos)
             Add(first, Severity::Error,
-                "only the first 12,048 bytes of install.conf are read: nothing from here on is");
+                "only the first " + WithCommas(tags::maxTextSize)
+                    + " bytes of install.conf are read: nothing from here on is");
         return;
     }
     const std::size_t open = m_text.find('<', tail);
@@ -557,7 +557,9 @@ void Checker::CheckOption(std::size_t index, const ConfigOption& option, const O
         return label + (places.tagAt[Index(attribute)] == npos ? " has no " + name : " has an empty " + name);
     };
 
-    if (index >= kShownOptions) {
+    // The limit spelt out: changing it means rewording this message.
+    static_assert(InstallConfig::maxOptions == 7, "the message says seven check boxes");
+    if (index >= InstallConfig::maxOptions) {
         Add(places.start, Severity::Error,
             label + " is never shown and never installed: the main page has seven check boxes");
         return;
