@@ -73,7 +73,7 @@ std::vector<Finding> CheckLicence(std::string_view text)
     }
     if (text.size() > shown && filledFrom(shown))
         return { { shown, Severity::Error,
-            "the licence page shows only the first " + WithCommas(LicenseText::kMaxBytes)
+            "the licence page shows only the first " + check::WithCommas(LicenseText::kMaxBytes)
                 + " bytes of license.txt: nothing from here on" } };
     return {};
 }

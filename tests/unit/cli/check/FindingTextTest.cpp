@@ -4,6 +4,8 @@
 
 namespace {
 
+using check::WithCommas;
+
 // The limits in the messages are built from their names: each group of three digits from the
 // right, whatever the limit becomes.
 TEST(FindingText, WritesALimitWithCommasBetweenTheThousands)
