@@ -18,6 +18,58 @@ using tags::npos;
 
 namespace {
 
+// Options are numbered in the order their groups begin, whatever their group characters.
+std::string OptionLabel(std::size_t index, char group)
+{
+    std::string label = "option " + std::to_string(index + 1);
+    if (group != static_cast<char>('1' + index))
+        label += " (<OPTION" + std::string(1, group) + ")";
+    return label;
+}
+
+// How many folders below the package a relative path ends, or -1 once it climbs out of it.
+int DepthInPackage(std::string_view path)
+{
+    int depth = 0;
+    std::size_t from = 0;
+    while (from <= path.size()) {
+        std::size_t to = path.find_first_of("\\/", from);
+        if (to == npos)
+            to = path.size();
+        const std::string_view part = path.substr(from, to - from);
+        if (part == "..")
+            --depth;
+        else if (!part.empty() && part != ".")
+            ++depth;
+        if (depth < 0)
+            return -1;
+        from = to + 1;
+    }
+    return depth;
+}
+
+// An option of the configuration beside the tags that set it, as its messages name it and
+// point at it.
+struct OptionView {
+    const ConfigOption& option;
+    const OptionPlaces& places;
+    std::string label;
+
+    // The last tag that set the attribute, or else the one that started the option.
+    std::size_t TagOf(Attribute attribute) const
+    {
+        const std::size_t at = places.tagAt[Index(attribute)];
+        return at != npos ? at : places.start;
+    }
+    std::string_view ValueOf(Attribute attribute) const { return places.values[Index(attribute)]; }
+    // "has no TAGNAME" when no tag sets it, "an empty TAGNAME" when one sets it empty.
+    std::string Lacks(Attribute attribute) const
+    {
+        const std::string name(tags::attributeText(attribute));
+        return label + (places.tagAt[Index(attribute)] == npos ? " has no " + name : " has an empty " + name);
+    }
+};
+
 class ConfigChecker {
 public:
     ConfigChecker(std::string_view text, const TagPlaces& places, const EntryProbe& probe,
@@ -35,9 +87,20 @@ private:
     {
         m_findings.push_back({ offset, severity, std::move(message) });
     }
+    // Where the value of the attribute stands, or else its tag.
+    std::size_t ValueAt(const OptionView& view, Attribute attribute) const
+    {
+        return OffsetIn(m_text, view.ValueOf(attribute), view.TagOf(attribute));
+    }
 
+    void CheckClassPath(const InstallConfig& config);
     void CheckOption(std::size_t index, const ConfigOption& option, const OptionPlaces& places);
-    void CheckCopySource(const std::string& label, const std::string& source, const OptionPlaces& places);
+    bool CheckType(const OptionView& view);
+    void CheckCopy(const OptionView& view);
+    void CheckDataSource(const OptionView& view);
+    void CheckRegisteredTag(const OptionView& view);
+    void CheckCopySource(const OptionView& view);
+    void CheckPlaceholders(const OptionView& view, Attribute attribute, bool replaced);
     void CheckPlaceholders(std::string_view text, std::size_t at, std::string_view field, bool replaced);
 
     std::string_view m_text;
@@ -59,7 +122,11 @@ void ConfigChecker::CheckConfiguration(std::string_view file)
         for (std::size_t i = 0; i < options.size(); ++i)
             CheckOption(i, *options[i], m_places.options[i]);
     }
+    CheckClassPath(config);
+}
 
+void ConfigChecker::CheckClassPath(const InstallConfig& config)
+{
     const std::size_t isJavaAt = m_places.keywordAt[Index(Keyword::IsJava)];
     const std::size_t classPathAt = m_places.keywordAt[Index(Keyword::ClassPath)];
     const std::string_view classPath = m_places.keywordValues[Index(Keyword::ClassPath)];
@@ -74,34 +141,32 @@ void ConfigChecker::CheckConfiguration(std::string_view file)
 
 void ConfigChecker::CheckOption(std::size_t index, const ConfigOption& option, const OptionPlaces& places)
 {
-    // Options are numbered in the order their groups begin, whatever their group characters.
-    std::string label = "option " + std::to_string(index + 1);
-    if (places.group != static_cast<char>('1' + index))
-        label += " (<OPTION" + std::string(1, places.group) + ")";
-    const auto tagOf = [&](Attribute attribute) {
-        const std::size_t at = places.tagAt[Index(attribute)];
-        return at != npos ? at : places.start;
-    };
-    const auto valueOf = [&](Attribute attribute) {
-        return OffsetIn(m_text, places.values[Index(attribute)], tagOf(attribute));
-    };
-    // "has no TAGNAME" when no tag sets it, "an empty TAGNAME" when one sets it empty.
-    const auto lacks = [&](Attribute attribute) {
-        const std::string name(tags::attributeText(attribute));
-        return label + (places.tagAt[Index(attribute)] == npos ? " has no " + name : " has an empty " + name);
-    };
-
+    const OptionView view { option, places, OptionLabel(index, places.group) };
     // The limit spelt out: changing it means rewording this message.
     static_assert(InstallConfig::maxOptions == 7, "the message says seven check boxes");
     if (index >= InstallConfig::maxOptions) {
         Add(places.start, Severity::Error,
-            label + " is never shown and never installed: the main page has seven check boxes");
+            view.label + " is never shown and never installed: the main page has seven check boxes");
         return;
     }
-    const std::string type = option.getType();
-    if (type.empty()) {
-        Add(tagOf(Attribute::Type), Severity::Error, lacks(Attribute::Type) + ": it does nothing");
+    if (!CheckType(view))
         return;
+    const std::string type = option.getType();
+    if (type == "Copy")
+        CheckCopy(view);
+    else if (type == "ODBC")
+        CheckDataSource(view);
+    else
+        CheckRegisteredTag(view);
+}
+
+// False when the option has no TYPE or one the wizard does not know: it does nothing then.
+bool ConfigChecker::CheckType(const OptionView& view)
+{
+    const std::string type = view.option.getType();
+    if (type.empty()) {
+        Add(view.TagOf(Attribute::Type), Severity::Error, view.Lacks(Attribute::Type) + ": it does nothing");
+        return false;
     }
     static constexpr std::array<std::string_view, 4> kTypes { "Copy", "JavaCFX", "C++CFX", "ODBC" };
     bool known = false;
@@ -111,80 +176,69 @@ void ConfigChecker::CheckOption(std::size_t index, const ConfigOption& option, c
         if (EqualsNoCase(type, kind))
             hint = " (write " + std::string(kind) + ")";
     }
-    if (!known) {
-        Add(valueOf(Attribute::Type), Severity::Error,
-            label + " has the unknown TYPE " + Quoted(type) + ": it does nothing" + hint);
-        return;
-    }
-
-    const auto placeholders = [&](Attribute attribute, bool replaced) {
-        const std::string_view text = places.values[Index(attribute)];
-        CheckPlaceholders(
-            text, OffsetIn(m_text, text, places.start), tags::attributeText(attribute), replaced);
-    };
-    if (type == "Copy") {
-        CheckCopySource(label, option.getSource(), places);
-        placeholders(Attribute::Source, false);
-        if (option.getDest().empty())
-            Add(tagOf(Attribute::Dest), Severity::Error,
-                lacks(Attribute::Dest) + ": the installation stops at it");
-        else
-            placeholders(Attribute::Dest, true);
-    } else if (type == "ODBC") {
-        if (option.getDescription().empty())
-            Add(tagOf(Attribute::Description), Severity::Error,
-                lacks(Attribute::Description) + ", the data source's name: no data source is created");
-        if (option.getSource().empty())
-            Add(tagOf(Attribute::Source), Severity::Warning,
-                lacks(Attribute::Source) + ": the data source names no database file");
-        placeholders(Attribute::Source, false);
-    } else {
-        if (option.getTagName().empty())
-            Add(tagOf(Attribute::TagName), Severity::Error,
-                lacks(Attribute::TagName) + ": no tag is registered");
-        if (option.getClassName().empty())
-            Add(tagOf(Attribute::Class), Severity::Warning,
-                lacks(Attribute::Class)
-                    + (type == "JavaCFX" ? ": the tag has no Java class" : ": the tag has no library"));
-        placeholders(Attribute::Class, false);
-    }
+    if (!known)
+        Add(ValueAt(view, Attribute::Type), Severity::Error,
+            view.label + " has the unknown TYPE " + Quoted(type) + ": it does nothing" + hint);
+    return known;
 }
 
-void ConfigChecker::CheckCopySource(
-    const std::string& label, const std::string& source, const OptionPlaces& places)
+void ConfigChecker::CheckCopy(const OptionView& view)
 {
-    const std::size_t tagAt = places.tagAt[Index(Attribute::Source)];
-    const std::size_t at
-        = OffsetIn(m_text, places.values[Index(Attribute::Source)], tagAt != npos ? tagAt : places.start);
+    CheckCopySource(view);
+    CheckPlaceholders(view, Attribute::Source, false);
+    if (view.option.getDest().empty())
+        Add(view.TagOf(Attribute::Dest), Severity::Error,
+            view.Lacks(Attribute::Dest) + ": the installation stops at it");
+    else
+        CheckPlaceholders(view, Attribute::Dest, true);
+}
+
+void ConfigChecker::CheckDataSource(const OptionView& view)
+{
+    if (view.option.getDescription().empty())
+        Add(view.TagOf(Attribute::Description), Severity::Error,
+            view.Lacks(Attribute::Description) + ", the data source's name: no data source is created");
+    if (view.option.getSource().empty())
+        Add(view.TagOf(Attribute::Source), Severity::Warning,
+            view.Lacks(Attribute::Source) + ": the data source names no database file");
+    CheckPlaceholders(view, Attribute::Source, false);
+}
+
+// A JavaCFX or C++CFX option: a custom tag of the server.
+void ConfigChecker::CheckRegisteredTag(const OptionView& view)
+{
+    if (view.option.getTagName().empty())
+        Add(view.TagOf(Attribute::TagName), Severity::Error,
+            view.Lacks(Attribute::TagName) + ": no tag is registered");
+    if (view.option.getClassName().empty())
+        Add(view.TagOf(Attribute::Class), Severity::Warning,
+            view.Lacks(Attribute::Class)
+                + (view.option.getType() == "JavaCFX" ? ": the tag has no Java class"
+                                                      : ": the tag has no library"));
+    CheckPlaceholders(view, Attribute::Class, false);
+}
+
+void ConfigChecker::CheckCopySource(const OptionView& view)
+{
+    const std::string source = view.option.getSource();
+    const std::size_t at = ValueAt(view, Attribute::Source);
     if (source.empty()) {
         Add(at, Severity::Error,
-            label + (tagAt == npos ? " has no SOURCE" : " has an empty SOURCE")
+            view.Lacks(Attribute::Source)
                 + ": the copy takes the root folder of the drive the package is on");
         return;
     }
+    const std::string& label = view.label;
     const std::string path = CollapseDoubledBackslashes(source);
     if ((path.size() >= 2 && path[1] == ':') || path[0] == '\\' || path[0] == '/') {
         Add(at, Severity::Warning,
             label + " copies " + Quoted(source) + ", a folder of the machine rather than of the package");
         return;
     }
-    int depth = 0;
-    std::size_t from = 0;
-    while (from <= path.size()) {
-        std::size_t to = path.find_first_of("\\/", from);
-        if (to == npos)
-            to = path.size();
-        const std::string_view part = std::string_view(path).substr(from, to - from);
-        if (part == "..")
-            --depth;
-        else if (!part.empty() && part != ".")
-            ++depth;
-        if (depth < 0) {
-            Add(at, Severity::Warning,
-                label + " copies " + Quoted(source) + ", which lies outside the package");
-            return;
-        }
-        from = to + 1;
+    const int depth = DepthInPackage(path);
+    if (depth < 0) {
+        Add(at, Severity::Warning, label + " copies " + Quoted(source) + ", which lies outside the package");
+        return;
     }
     if (depth == 0) {
         Add(at, Severity::Warning,
@@ -207,6 +261,14 @@ void ConfigChecker::CheckCopySource(
                 + ", which is not a folder of the package: it copies nothing");
         break;
     }
+}
+
+// A field of the option; a field with no tag of its own points at the option's first.
+void ConfigChecker::CheckPlaceholders(const OptionView& view, Attribute attribute, bool replaced)
+{
+    const std::string_view text = view.ValueOf(attribute);
+    CheckPlaceholders(
+        text, OffsetIn(m_text, text, view.places.start), tags::attributeText(attribute), replaced);
 }
 
 // %DIR1% .. %DIR3% become the texts of the folder rows in DEST and CLASSPATH, and nowhere else.
