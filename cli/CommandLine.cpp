@@ -1,6 +1,8 @@
 #include "cli/CommandLine.h"
 
+#include <array>
 #include <set>
+#include <string_view>
 
 const char kUsage[]
     = "Usage:\n"
@@ -43,6 +45,97 @@ bool Allowed(const std::string& command, const std::string& option)
     return false;
 }
 
+// The first argument and the command it names.
+struct CommandWord {
+    std::string_view name;
+    std::string_view command;
+};
+constexpr std::array<CommandWord, 10> kCommandWords { { { "--help", "help" }, { "-h", "help" },
+    { "/?", "help" }, { "help", "help" }, { "--version", "version" }, { "check", "check" },
+    { "answers", "answers" }, { "plan", "plan" }, { "install", "install" }, { "undo", "undo" } } };
+
+// The options that take no value.
+struct Flag {
+    std::string_view name;
+    bool CommandLine::*member;
+};
+constexpr std::array<Flag, 2> kFlags { { { "--json", &CommandLine::json },
+    { "--force", &CommandLine::force } } };
+
+// The options that take one, and where it goes.
+struct ValueOption {
+    std::string_view name;
+    void (*store)(CommandLine& line, const std::string& value);
+};
+constexpr std::array<ValueOption, 6> kValueOptions { {
+    { "--package", [](CommandLine& line, const std::string& value) { line.package = value; } },
+    { "--answers", [](CommandLine& line, const std::string& value) { line.answersFile = value; } },
+    { "--set", [](CommandLine& line, const std::string& value) { line.sets.push_back(value); } },
+    { "--log", [](CommandLine& line, const std::string& value) { line.log = value; } },
+    { "--backup", [](CommandLine& line, const std::string& value) { line.backup = value; } },
+    { "--log-out", [](CommandLine& line, const std::string& value) { line.logOut = value; } },
+} };
+
+template<typename Entry, std::size_t count>
+const Entry* Find(const std::array<Entry, count>& table, std::string_view name)
+{
+    for (const Entry& entry : table)
+        if (entry.name == name)
+            return &entry;
+    return nullptr;
+}
+
+bool SetFlag(const Flag& flag, const std::optional<std::string>& value, CommandLine& out,
+    std::set<std::string>& seen, std::string& error)
+{
+    const std::string option(flag.name);
+    if (value) {
+        error = option + " takes no value";
+        return false;
+    }
+    if (!seen.insert(option).second) {
+        error = option + " given twice";
+        return false;
+    }
+    out.*flag.member = true;
+    return true;
+}
+
+// The option at arguments[i], as --name=value, or as --name with its value in the next argument
+// (i then moves on to it).
+bool ReadOption(const std::vector<std::string>& arguments, std::size_t& i, CommandLine& out,
+    std::set<std::string>& seen, std::string& error)
+{
+    std::string option = arguments[i];
+    std::optional<std::string> value;
+    const std::size_t equals = option.find('=');
+    if (option.rfind("--", 0) == 0 && equals != std::string::npos) {
+        value = option.substr(equals + 1);
+        option.erase(equals);
+    }
+    if (!Allowed(out.command, option)) {
+        error = option.rfind("--", 0) == 0 ? out.command + " has no option " + option
+                                           : "unexpected argument " + option;
+        return false;
+    }
+    if (const Flag* flag = Find(kFlags, option))
+        return SetFlag(*flag, value, out, seen, error);
+    if (!value) {
+        if (i + 1 >= arguments.size()) {
+            error = option + " needs a value";
+            return false;
+        }
+        value = arguments[++i];
+    }
+    if (option != "--set" && !seen.insert(option).second) {
+        error = option + " given twice";
+        return false;
+    }
+    if (const ValueOption* target = Find(kValueOptions, option))
+        target->store(out, *value);
+    return true;
+}
+
 } // namespace
 
 bool CommandLine::Parse(const std::vector<std::string>& arguments, CommandLine& out, std::string& error)
@@ -52,70 +145,21 @@ bool CommandLine::Parse(const std::vector<std::string>& arguments, CommandLine& 
         error = "no command given";
         return false;
     }
-    const std::string& first = arguments[0];
-    if (first == "--help" || first == "-h" || first == "/?" || first == "help") {
-        out.command = "help";
-        return arguments.size() == 1 || (error = "--help takes nothing more", false);
-    }
-    if (first == "--version") {
-        out.command = "version";
-        return arguments.size() == 1 || (error = "--version takes nothing more", false);
-    }
-    if (first != "check" && first != "answers" && first != "plan" && first != "install" && first != "undo") {
-        error = "unknown command " + first;
+    const CommandWord* word = Find(kCommandWords, arguments[0]);
+    if (!word) {
+        error = "unknown command " + arguments[0];
         return false;
     }
-    out.command = first;
-    std::set<std::string> seen;
-    for (std::size_t i = 1; i < arguments.size(); ++i) {
-        std::string option = arguments[i];
-        std::optional<std::string> value;
-        const std::size_t equals = option.find('=');
-        if (option.rfind("--", 0) == 0 && equals != std::string::npos) {
-            value = option.substr(equals + 1);
-            option.erase(equals);
-        }
-        if (!Allowed(out.command, option)) {
-            error = option.rfind("--", 0) == 0 ? out.command + " has no option " + option
-                                               : "unexpected argument " + option;
-            return false;
-        }
-        if (option == "--json" || option == "--force") {
-            if (value) {
-                error = option + " takes no value";
-                return false;
-            }
-            if (!seen.insert(option).second) {
-                error = option + " given twice";
-                return false;
-            }
-            (option == "--json" ? out.json : out.force) = true;
-            continue;
-        }
-        if (!value) {
-            if (i + 1 >= arguments.size()) {
-                error = option + " needs a value";
-                return false;
-            }
-            value = arguments[++i];
-        }
-        if (option != "--set" && !seen.insert(option).second) {
-            error = option + " given twice";
-            return false;
-        }
-        if (option == "--package")
-            out.package = *value;
-        else if (option == "--answers")
-            out.answersFile = *value;
-        else if (option == "--set")
-            out.sets.push_back(*value);
-        else if (option == "--log")
-            out.log = *value;
-        else if (option == "--backup")
-            out.backup = *value;
-        else if (option == "--log-out")
-            out.logOut = *value;
+    out.command = word->command;
+    if (out.command == "help" || out.command == "version") {
+        if (arguments.size() > 1)
+            error = (out.command == "help" ? "--help" : "--version") + std::string(" takes nothing more");
+        return arguments.size() == 1;
     }
+    std::set<std::string> seen;
+    for (std::size_t i = 1; i < arguments.size(); ++i)
+        if (!ReadOption(arguments, i, out, seen, error))
+            return false;
     if (out.command == "undo" && !out.log) {
         error = "undo needs --log FILE, the log of the install to take back";
         return false;

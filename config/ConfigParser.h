@@ -3,6 +3,7 @@
 #pragma once
 
 #include "config/InstallConfig.h"
+#include "config/TagReader.h"
 
 #include <cstddef>
 #include <string>
@@ -11,7 +12,7 @@
 class ConfigParser {
 public:
     // Only this many bytes of the file are read; the rest is ignored.
-    static constexpr std::size_t maxTextSize = 12048;
+    static constexpr std::size_t maxTextSize = tags::maxTextSize;
 
     // Set to false by parse when the file cannot be opened or read, and never set back.
     bool loaded = true;

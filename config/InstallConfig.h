@@ -4,6 +4,7 @@
 
 #include "config/ConfigOption.h"
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -14,6 +15,10 @@ using ConfigOptionList = std::vector<ConfigOptionPtr>;
 
 class InstallConfig {
 public:
+    // The main page has this many option check boxes, and Install walks only those: an option
+    // past them is read but never shown and never installed.
+    static constexpr std::size_t maxOptions = 7;
+
     // Directory row n (label, path box, Browse button) is shown.
     bool dir1Visible = false;
     bool dir2Visible = false;

@@ -15,7 +15,7 @@ public:
     explicit MainDialog(CWnd* parent = nullptr);
 
     // How many options the page can show and install.
-    static constexpr std::size_t kOptionBoxes = 7;
+    static constexpr std::size_t kOptionBoxes = InstallConfig::maxOptions;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;

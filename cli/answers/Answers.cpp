@@ -146,6 +146,148 @@ void AddCommentLines(std::string& out, std::string_view comment)
     }
 }
 
+// Reads the answers file, then the --set texts, into one ParsedAnswers.
+class AnswerReader {
+public:
+    AnswerReader(ParsedAnswers& result, int optionCount)
+        : m_result(result)
+        , m_optionCount(optionCount)
+    { }
+
+    void ReadFile(std::string_view fileName, std::string_view text);
+    void ReadSets(const std::vector<std::string>& sets);
+
+private:
+    void Fail(const std::string& where, const std::string& message)
+    {
+        m_result.errors.push_back(where + ": " + message);
+    }
+    std::string_view ReadableText(const std::string& where, std::string_view text);
+    void ReadLine(const std::string& where, int lineNumber, std::string_view line);
+    void ReadSet(const std::string& where, std::size_t number, std::string_view set);
+    void Take(const std::string& where, AnswerKey key, std::string_view written, AnswerSource source);
+
+    ParsedAnswers& m_result;
+    int m_optionCount;
+    bool m_inSection = false;
+    std::array<int, answerKeyCount> m_fileLine {}; // 0: not in the file
+    std::array<std::size_t, answerKeyCount> m_setNumber {}; // 0: no --set
+};
+
+void AnswerReader::ReadFile(std::string_view fileName, std::string_view text)
+{
+    const auto where = [&](int line) { return std::string(fileName) + ":" + std::to_string(line); };
+    text = ReadableText(where(1), text);
+    for (int lineNumber = 1; !text.empty(); ++lineNumber) {
+        const std::size_t end = std::min(text.find('\n'), text.size());
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(std::min(end + 1, text.size()));
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        ReadLine(where(lineNumber), lineNumber, Trim(line));
+    }
+}
+
+// Notepad's "Unicode" and "UTF-8" files. Values are read in the system code page, so UTF-8 is
+// only safe while the file is plain ASCII. Nothing is read of a file in another encoding.
+std::string_view AnswerReader::ReadableText(const std::string& where, std::string_view text)
+{
+    if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF")) {
+        Fail(where, "the file is UTF-16 text; save it in the system code page (ANSI)");
+        return {};
+    }
+    if (text.starts_with("\xEF\xBB\xBF")) {
+        text.remove_prefix(3);
+        if (HasNonAscii(text)) {
+            Fail(where,
+                "the file is UTF-8 text with non-ASCII characters; save it in the system code "
+                "page (ANSI)");
+            return {};
+        }
+    }
+    return text;
+}
+
+// One line, its blanks trimmed: a comment, a section or Key=value.
+void AnswerReader::ReadLine(const std::string& where, int lineNumber, std::string_view line)
+{
+    if (line.empty() || line.front() == ';' || line.front() == '#')
+        return;
+    if (line.front() == '[') {
+        if (line.back() != ']')
+            Fail(where, "a section line ends with ]");
+        else
+            m_inSection = EqualsNoCase(Trim(line.substr(1, line.size() - 2)), sectionName);
+        return;
+    }
+    const std::size_t equals = line.find('=');
+    const std::string_view name = Trim(line.substr(0, std::min(equals, line.size())));
+    if (equals == std::string_view::npos || name.empty()) {
+        Fail(where, "expected Key=value, [Tarnwick] or a comment");
+        return;
+    }
+    const std::optional<AnswerKey> key = FindKey(name);
+    if (!key) {
+        Fail(where, "unknown key " + Quoted(name));
+        return;
+    }
+    if (!m_inSection) {
+        Fail(where, std::string(Answers::KeyName(*key)) + " stands outside [Tarnwick]");
+        return;
+    }
+    int& first = m_fileLine[static_cast<std::size_t>(*key)];
+    if (first != 0) {
+        Fail(where,
+            "duplicate key " + std::string(Answers::KeyName(*key)) + " (first on line "
+                + std::to_string(first) + ")");
+        return;
+    }
+    first = lineNumber;
+    Take(where, *key, line.substr(equals + 1), AnswerSource::File);
+}
+
+void AnswerReader::ReadSets(const std::vector<std::string>& sets)
+{
+    for (std::size_t i = 0; i < sets.size(); ++i)
+        ReadSet("--set:" + std::to_string(i + 1), i + 1, sets[i]);
+}
+
+// One --set text, the number-th: KEY=VALUE.
+void AnswerReader::ReadSet(const std::string& where, std::size_t number, std::string_view set)
+{
+    const std::size_t equals = set.find('=');
+    if (equals == std::string_view::npos) {
+        Fail(where, "expected KEY=VALUE, not " + Quoted(set));
+        return;
+    }
+    const std::string_view name = Trim(set.substr(0, equals));
+    const std::optional<AnswerKey> key = FindKey(name);
+    if (!key) {
+        Fail(where, "unknown key " + Quoted(name));
+        return;
+    }
+    std::size_t& first = m_setNumber[static_cast<std::size_t>(*key)];
+    if (first != 0) {
+        Fail(where,
+            "duplicate key " + std::string(Answers::KeyName(*key)) + " (first --set:" + std::to_string(first)
+                + ")");
+        return;
+    }
+    first = number;
+    Take(where, *key, set.substr(equals + 1), AnswerSource::Set);
+}
+
+// The value as written after '=' becomes the answer, from source, unless the key refuses it.
+void AnswerReader::Take(
+    const std::string& where, AnswerKey key, std::string_view written, AnswerSource source)
+{
+    const std::string error = Store(m_result.answers, key, ValueOf(written), m_optionCount);
+    if (!error.empty())
+        Fail(where, error);
+    else
+        m_result.answers.sources[static_cast<std::size_t>(key)] = source;
+}
+
 } // namespace
 
 std::string_view Answers::KeyName(AnswerKey key)
@@ -202,106 +344,9 @@ ParsedAnswers Answers::Parse(std::string_view fileName, std::string_view fileTex
     const std::vector<std::string>& sets, int optionCount)
 {
     ParsedAnswers result;
-    Answers& answers = result.answers;
-    const auto fail = [&](std::string where, const std::string& message) {
-        result.errors.push_back(where + ": " + message);
-    };
-    const auto fileWhere = [&](int line) { return std::string(fileName) + ":" + std::to_string(line); };
-
-    // Notepad's "Unicode" and "UTF-8" files. Values are read in the system code page, so UTF-8 is
-    // only safe while the file is plain ASCII.
-    if (fileText.starts_with("\xFF\xFE") || fileText.starts_with("\xFE\xFF")) {
-        fail(fileWhere(1), "the file is UTF-16 text; save it in the system code page (ANSI)");
-        fileText = {};
-    } else if (fileText.starts_with("\xEF\xBB\xBF")) {
-        fileText.remove_prefix(3);
-        if (HasNonAscii(fileText)) {
-            fail(fileWhere(1),
-                "the file is UTF-8 text with non-ASCII characters; save it in the system code "
-                "page (ANSI)");
-            fileText = {};
-        }
-    }
-
-    std::array<int, answerKeyCount> fileLine {}; // 0: not in the file
-    bool inSection = false;
-    for (int lineNumber = 1; !fileText.empty(); ++lineNumber) {
-        const std::size_t end = std::min(fileText.find('\n'), fileText.size());
-        std::string_view line = fileText.substr(0, end);
-        fileText.remove_prefix(std::min(end + 1, fileText.size()));
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-
-        line = Trim(line);
-        if (line.empty() || line.front() == ';' || line.front() == '#')
-            continue;
-        if (line.front() == '[') {
-            if (line.back() != ']') {
-                fail(fileWhere(lineNumber), "a section line ends with ]");
-                continue;
-            }
-            inSection = EqualsNoCase(Trim(line.substr(1, line.size() - 2)), sectionName);
-            continue;
-        }
-        const std::size_t equals = line.find('=');
-        const std::string_view name = Trim(line.substr(0, std::min(equals, line.size())));
-        if (equals == std::string_view::npos || name.empty()) {
-            fail(fileWhere(lineNumber), "expected Key=value, [Tarnwick] or a comment");
-            continue;
-        }
-        const std::optional<AnswerKey> key = FindKey(name);
-        if (!key) {
-            fail(fileWhere(lineNumber), "unknown key " + Quoted(name));
-            continue;
-        }
-        if (!inSection) {
-            fail(fileWhere(lineNumber), std::string(KeyName(*key)) + " stands outside [Tarnwick]");
-            continue;
-        }
-        int& first = fileLine[static_cast<std::size_t>(*key)];
-        if (first != 0) {
-            fail(fileWhere(lineNumber),
-                "duplicate key " + std::string(KeyName(*key)) + " (first on line " + std::to_string(first)
-                    + ")");
-            continue;
-        }
-        first = lineNumber;
-        const std::string error = Store(answers, *key, ValueOf(line.substr(equals + 1)), optionCount);
-        if (!error.empty())
-            fail(fileWhere(lineNumber), error);
-        else
-            answers.sources[static_cast<std::size_t>(*key)] = AnswerSource::File;
-    }
-
-    std::array<std::size_t, answerKeyCount> setIndex {}; // 0: no --set
-    for (std::size_t i = 0; i < sets.size(); ++i) {
-        const std::string where = "--set:" + std::to_string(i + 1);
-        const std::string_view set = sets[i];
-        const std::size_t equals = set.find('=');
-        if (equals == std::string_view::npos) {
-            fail(where, "expected KEY=VALUE, not " + Quoted(set));
-            continue;
-        }
-        const std::string_view name = Trim(set.substr(0, equals));
-        const std::optional<AnswerKey> key = FindKey(name);
-        if (!key) {
-            fail(where, "unknown key " + Quoted(name));
-            continue;
-        }
-        std::size_t& first = setIndex[static_cast<std::size_t>(*key)];
-        if (first != 0) {
-            fail(where,
-                "duplicate key " + std::string(KeyName(*key)) + " (first --set:" + std::to_string(first)
-                    + ")");
-            continue;
-        }
-        first = i + 1;
-        const std::string error = Store(answers, *key, ValueOf(set.substr(equals + 1)), optionCount);
-        if (!error.empty())
-            fail(where, error);
-        else
-            answers.sources[static_cast<std::size_t>(*key)] = AnswerSource::Set;
-    }
+    AnswerReader reader(result, optionCount);
+    reader.ReadFile(fileName, fileText);
+    reader.ReadSets(sets);
     return result;
 }
 

@@ -5,6 +5,8 @@
 // administrator never gets an install that half follows a misspelt file.
 #pragma once
 
+#include "config/InstallConfig.h"
+
 #include <array>
 #include <cstddef>
 #include <optional>
@@ -22,7 +24,7 @@ struct ParsedAnswers;
 
 struct Answers {
     // The main page shows at most this many options.
-    static constexpr int maxOptions = 7;
+    static constexpr int maxOptions = static_cast<int>(InstallConfig::maxOptions);
     // The Jvm answer that keeps the server's configured runtime.
     static constexpr std::string_view keepJvm = "keep";
 

@@ -1,5 +1,6 @@
 #include "cli/check/PackageCheck.h"
 
+#include "cli/check/FindingText.h"
 #include "cli/ConsoleText.h"
 #include "cli/ExitCodes.h"
 #include "cli/log/JsonLine.h"
@@ -73,7 +74,8 @@ std::vector<Finding> CheckLicence(std::string_view text)
     }
     if (text.size() > shown && filledFrom(shown))
         return { { shown, Severity::Error,
-            "the licence page shows only the first 16,000 bytes of license.txt: nothing from here on" } };
+            "the licence page shows only the first " + check::WithCommas(LicenseText::kMaxBytes)
+                + " bytes of license.txt: nothing from here on" } };
     return {};
 }
 

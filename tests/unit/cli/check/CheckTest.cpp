@@ -3,6 +3,7 @@
 #include "cli/log/JsonLine.h"
 
 #include "TempFolder.h"
+#include "tests/unit/cli/FoldingLocale.h"
 
 #include <gtest/gtest.h>
 
@@ -280,6 +281,22 @@ TEST(Check, APackageWithoutInstallConfCannotBeChecked)
     const TempFolder empty;
     EXPECT_FALSE(CheckPackage(empty.Host().string()).opened);
     EXPECT_FALSE(CheckPackage(empty.Host("missing").string()).opened);
+}
+
+// Names are read byte by byte outside ASCII, as the parser reads them, whatever the C locale: a
+// Latin-1 letter ends a name under any locale, as it does under the C one.
+TEST(Check, ReadsNamesAsciiOnlyUnderAnyLocale)
+{
+    const FoldingLocale latin1;
+    std::vector<std::string> messages;
+    for (const Finding& finding : CheckConfigText("<dir\xE9 VALUE=\"x\">\n<OPTION1 typ\xE9=\"x\">\n",
+             [](const std::string&) { return EntryKind::Missing; }))
+        messages.push_back(finding.message);
+    EXPECT_EQ((std::vector<std::string> { "keywords are upper case: <dir is skipped (write <DIR)",
+                  "unknown attribute typ of <OPTION: this tag sets nothing",
+                  "option 1 has no TYPE: it does nothing" }),
+        messages)
+        << latin1.Name();
 }
 
 // Exit codes: the worst finding decides. The text lines name the file as the command line names
