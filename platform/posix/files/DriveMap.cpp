@@ -32,10 +32,9 @@ Mapping Parse(const std::string& text)
         const std::string entry = text.substr(start, end - start);
         start = end + 1;
         // "X:=/host/folder"; the folder must be absolute.
-        if (entry.size() < 4 || !std::isalpha(static_cast<unsigned char>(entry[0])) || entry[1] != ':'
-            || entry[2] != '=' || entry[3] != '/')
+        const int index = entry.empty() ? -1 : DriveIndex(entry[0]);
+        if (entry.size() < 4 || index < 0 || entry[1] != ':' || entry[2] != '=' || entry[3] != '/')
             continue;
-        const int index = std::toupper(static_cast<unsigned char>(entry[0])) - 'A';
         mapping.roots[index] = NormalizeRoot(entry.substr(3));
     }
     return mapping;
@@ -54,12 +53,22 @@ Mapping& Current()
 
 } // namespace
 
+int DriveIndex(char letter)
+{
+    if (letter >= 'A' && letter <= 'Z')
+        return letter - 'A';
+    if (letter >= 'a' && letter <= 'z')
+        return letter - 'a';
+    return -1;
+}
+
 std::optional<std::string> DriveRoot(char letter)
 {
-    if (!std::isalpha(static_cast<unsigned char>(letter)))
+    const int index = DriveIndex(letter);
+    if (index < 0)
         return std::nullopt;
     std::lock_guard lock(g_mutex);
-    return Current().roots[std::toupper(static_cast<unsigned char>(letter)) - 'A'];
+    return Current().roots[static_cast<std::size_t>(index)];
 }
 
 std::string WindowsPathOfHost(const std::string& hostPath)

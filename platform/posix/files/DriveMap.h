@@ -8,6 +8,10 @@
 
 namespace posix {
 
+// 0 for A or a, up to 25 for Z or z; -1 for anything else. Drive letters are ASCII whatever the
+// locale: under a Latin-1 one isalpha and toupper take in letters such as 0xE9 too.
+int DriveIndex(char letter);
+
 // The host folder of a drive letter (either case), without a trailing '/' except for "/".
 std::optional<std::string> DriveRoot(char letter);
 

@@ -112,8 +112,8 @@ DWORD ResolvePath(LPCSTR path, HostPath& out, bool allowWildcards)
     char drive = 0;
     std::string rest = text;
     bool relative = true;
-    if (text.size() >= 2 && std::isalpha(static_cast<unsigned char>(text[0])) && text[1] == ':') {
-        drive = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+    if (text.size() >= 2 && DriveIndex(text[0]) >= 0 && text[1] == ':') {
+        drive = static_cast<char>('A' + DriveIndex(text[0]));
         rest = text.substr(2);
         relative = rest.empty() || !IsSeparator(rest[0]);
     } else if (IsSeparator(text[0])) {

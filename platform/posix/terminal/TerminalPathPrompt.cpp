@@ -1,6 +1,7 @@
 // The folder browser and the open-file dialog on the terminal: one line to type a path on, with
 // Tab completing names as a shell does.
 #include "platform/posix/CaseFold.h"
+#include "platform/posix/files/DriveMap.h"
 #include "platform/posix/terminal/TerminalDialogs.h"
 #include "platform/posix/terminal/TerminalKeys.h"
 
@@ -20,7 +21,7 @@ bool StartsWithFolded(std::string_view text, std::string_view prefix)
 
 bool HasDrive(std::string_view path)
 {
-    return path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]));
+    return path.size() >= 2 && path[1] == ':' && posix::DriveIndex(path[0]) >= 0;
 }
 
 // The path the user means: relative ones from the current folder, no trailing separator but a
@@ -38,7 +39,7 @@ std::string FullPath(std::string path)
             path = folder + (folder.empty() || folder.back() == '\\' ? "" : "\\") + path;
     }
     if (HasDrive(path))
-        path[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(path[0])));
+        path[0] = static_cast<char>('A' + posix::DriveIndex(path[0]));
     while (path.size() > 3 && path.back() == '\\')
         path.pop_back();
     if (path.size() == 2 && HasDrive(path))

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cstdlib>
 
 namespace fs = std::filesystem;
@@ -32,6 +33,34 @@ TEST_F(DriveMapping, ADrivesRootIsNeverRemoved)
     EXPECT_FALSE(RemoveDirectoryA("C:\\"));
     EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
     EXPECT_TRUE(fs::is_directory(folder.Host("c")));
+}
+
+// Only A to Z are drive letters. Under a Latin-1 locale the C library counts 0xE9 as a letter and
+// upper-cases it to 0xC9, far past the 26 drives; the terminal wizard takes the user's locale.
+TEST_F(DriveMapping, OnlyAsciiLettersNameDrives)
+{
+    TempFolder folder;
+    fs::create_directory(folder.Host("c"));
+    // A Latin-1 locale of the test's own, where the system's locale data can make one; the
+    // letters are checked in the C locale too.
+    const std::string before = std::setlocale(LC_CTYPE, nullptr);
+    fs::create_directory(folder.Host("latin1"));
+    const std::string command = "localedef -i fr_FR -f ISO-8859-1 '" + folder.Host("latin1").string()
+        + "/fr_FR.ISO-8859-1' >/dev/null 2>&1";
+    if (std::system(command.c_str()) == 0 && setenv("LOCPATH", folder.Host("latin1").c_str(), 1) == 0)
+        (void)std::setlocale(LC_CTYPE, "fr_FR.ISO-8859-1");
+    posix::SetDriveMapping("\xE9:=/;\xC9:=/;C:=" + folder.Host("c").string());
+    EXPECT_EQ(0, posix::DriveIndex('a'));
+    EXPECT_EQ(25, posix::DriveIndex('Z'));
+    for (const char c : { '\xE9', '\xC9', '\xFF', '@', '[', '`', '{', '1' }) {
+        EXPECT_EQ(-1, posix::DriveIndex(c)) << int(static_cast<unsigned char>(c));
+        EXPECT_FALSE(posix::DriveRoot(c)) << int(static_cast<unsigned char>(c));
+    }
+    EXPECT_FALSE(CreateDirectoryA("\xE9:\\x", nullptr));
+    EXPECT_TRUE(CreateDirectoryA("c:\\x", nullptr));
+    EXPECT_TRUE(fs::is_directory(folder.Host("c\\x")));
+    std::setlocale(LC_CTYPE, before.c_str());
+    unsetenv("LOCPATH");
 }
 
 TEST_F(DriveMapping, MapsLettersToHostFoldersLikeDosdevices)
