@@ -5,8 +5,9 @@
 
 # tarnwick_windows_program(<target>)
 function(tarnwick_windows_program target)
-  # The runtime's demangler, left out (see the file).
-  target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/platform/win32/NoDemangler.cpp)
+  # The runtime's demangler and its throw helpers, left out (see the files).
+  target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/platform/win32/NoDemangler.cpp
+                                   ${PROJECT_SOURCE_DIR}/platform/win32/LeanThrows.cpp)
   target_link_options(${target} PRIVATE
     # No symbols in the shipped file.
     -s

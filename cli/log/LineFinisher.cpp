@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
-#include <system_error>
 
 namespace {
 
@@ -38,8 +37,9 @@ LineFinisher::LineFinisher(std::function<void(const std::string&)> write, bool b
     m_blocks[1].resize(kPiece);
     try {
         m_worker = std::thread([this] { Work(); });
-    } catch (const std::system_error&) {
-        // No thread to be had (a process at its limit): everything is done here instead.
+    } catch (...) {
+        // No thread to be had (a process at its limit): everything is done here instead. Every
+        // type is caught: the shipped Windows programs throw a type of their own for it.
     }
 }
 
