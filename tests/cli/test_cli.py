@@ -1151,5 +1151,60 @@ class UndoTests(CliCase):
         self.assertRestored(before)
 
 
+class CallerTests(CliCase):
+    """What the caller hands over: the standard handles it starts the program with, and the files
+    and folders it names."""
+
+    def native_only(self):
+        if self.machine.__class__.__name__ != "NativeMachine":
+            self.skipTest("closes descriptors of the native program; Wine puts its own there")
+
+    def run_closed(self, closed, *args):
+        """Runs the CLI with the descriptors in closed ("<", ">", "2>") closed; (status, stdout,
+        stderr), each output None when closed."""
+        command = self.machine._command(list(args))
+        script = 'exec "$0" "$@" ' + " ".join(fd + "&-" for fd in closed)
+        done = subprocess.run(["sh", "-c", script] + command, env=self.machine._environment(),
+                              cwd=self.machine.scratch, capture_output=True, timeout=120)
+        return (done.returncode, None if ">" in closed else done.stdout,
+                None if "2>" in closed else done.stderr)
+
+    def assertLockAndStoreUntouched(self):
+        lock = self.machine.store + ".Global_TarnwickCliInstall.lock"
+        if os.path.exists(lock):
+            with open(lock, "rb") as f:
+                self.assertEqual(f.read(), b"")
+        self.machine.registry()  # the store still parses
+
+    def test_closed_standard_handles_take_in_no_file(self):
+        self.native_only()
+        package = self.package(PLAIN)
+        for closed in (["<"], [">"], ["2>"], ["<", ">", "2>"]):
+            for logged in (True, False):
+                with self.subTest(closed=closed, logged=logged):
+                    log = self.machine.host_file("log.jsonl")
+                    status, _, _ = self.run_closed(
+                        closed, "install", "--package", package, *(["--log", log] if logged else []))
+                    self.assertEqual(status, self.machine.exit_status(SUCCESS))
+                    self.assertLockAndStoreUntouched()
+                    if logged:
+                        with open(log, "rb") as f:
+                            events = parse_log(f.read().decode("utf-8"))
+                        self.assertEqual([e["event"] for e in events][-1], "end")
+
+    def test_output_for_a_closed_standard_output_is_refused(self):
+        self.native_only()
+        package = self.package(PLAIN)
+        before = State(self.machine)
+        for args in (["install", "--package", package, "--log", "-"], ["plan", "--package", package],
+                     ["answers", "--package", package], ["check", "--package", package]):
+            with self.subTest(command=args[0]):
+                status, _, stderr = self.run_closed([">"], *args)
+                self.assertEqual(status, self.machine.exit_status(INVALID_COMMAND_LINE))
+                self.assertIn(b"standard output is closed", stderr)
+                self.assertUnchanged(before)
+                self.assertLockAndStoreUntouched()
+
+
 if __name__ == "__main__":
     unittest.main()

@@ -1,8 +1,11 @@
 #include "../RegistryHelpers.h"
+#include "../StandardHandleHelpers.h"
 #include "../TempFolder.h"
 
 #include "platform/posix/files/DriveMap.h"
 #include "platform/posix/registry/RegistryStore.h"
+
+#include <unistd.h>
 
 std::string ProductPathOf(const std::filesystem::path& host)
 {
@@ -26,4 +29,12 @@ void WriteProtectKey(const std::string& path)
         key->writeProtected = true;
         return ERROR_SUCCESS;
     })) << path;
+}
+
+void DropStandardHandles(bool input, bool output, bool error)
+{
+    const bool drop[] = { input, output, error };
+    for (int fd = 0; fd <= 2; ++fd)
+        if (drop[fd])
+            (void)::close(fd);
 }

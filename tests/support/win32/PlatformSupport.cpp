@@ -1,5 +1,8 @@
 #include "../RegistryHelpers.h"
+#include "../StandardHandleHelpers.h"
 #include "../TempFolder.h"
+
+#include "platform/win32.h"
 
 std::string ProductPathOf(const std::filesystem::path& host)
 {
@@ -14,4 +17,14 @@ void ResetTestRegistry()
         for (const char* path : { "SOFTWARE\\Allaire", "SOFTWARE\\JavaSoft", "SOFTWARE\\ODBC\\ODBC.INI",
                  "SOFTWARE\\TarnwickTest", "Name", "Whole" })
             (void)RegDeleteTreeA(root, path);
+}
+
+void DropStandardHandles(bool input, bool output, bool error)
+{
+    if (input)
+        (void)SetStdHandle(STD_INPUT_HANDLE, nullptr);
+    if (output)
+        (void)SetStdHandle(STD_OUTPUT_HANDLE, nullptr);
+    if (error)
+        (void)SetStdHandle(STD_ERROR_HANDLE, nullptr);
 }
