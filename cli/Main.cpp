@@ -1,5 +1,6 @@
 // tarnwick-cli: installs a package without a person at the screen, for SCCM, Intune, Ansible and
 // scheduled tasks, and tells package authors what the wizard would make of their install.conf.
+#include "cli/CallerPaths.h"
 #include "cli/check/PackageCheck.h"
 #include "cli/CommandLine.h"
 #include "cli/ConsoleText.h"
@@ -45,6 +46,10 @@ int main(int argc, char** argv)
     // report success with its log thrown away.
     if (const std::string product = ProductOnStandardOutput(line); missing.output && !product.empty()) {
         ReportError("standard output is closed: " + product + " would go nowhere");
+        return kExitInvalidCommandLine;
+    }
+    if (!SettleCallerPaths(line, error)) {
+        ReportError(error);
         return kExitInvalidCommandLine;
     }
     if (line.command == "help") {

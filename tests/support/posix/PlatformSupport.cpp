@@ -1,3 +1,4 @@
+#include "../DeviceNames.h"
 #include "../RegistryHelpers.h"
 #include "../StandardHandleHelpers.h"
 #include "../TempFolder.h"
@@ -37,4 +38,9 @@ void DropStandardHandles(bool input, bool output, bool error)
     for (int fd = 0; fd <= 2; ++fd)
         if (drop[fd])
             (void)::close(fd);
+}
+
+const char* NullDeviceName()
+{
+    return "/dev/null";
 }

@@ -1,3 +1,4 @@
+#include "../DeviceNames.h"
 #include "../RegistryHelpers.h"
 #include "../StandardHandleHelpers.h"
 #include "../TempFolder.h"
@@ -27,4 +28,9 @@ void DropStandardHandles(bool input, bool output, bool error)
         (void)SetStdHandle(STD_OUTPUT_HANDLE, nullptr);
     if (error)
         (void)SetStdHandle(STD_ERROR_HANDLE, nullptr);
+}
+
+const char* NullDeviceName()
+{
+    return "NUL";
 }
