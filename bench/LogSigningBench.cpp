@@ -10,10 +10,11 @@
 
 namespace {
 
-const std::string kLine = "{\"event\":\"file-copied\",\"time\":\"2026-12-08T15:39:17.363Z\",\"from\":"
-                          "\"CustomTags\\\\cfx_sample.cfm\",\"to\":\"C:\\\\CFusion\\\\CustomTags\\\\Sample\\\\"
-                          "cfx_sample.cfm\",\"bytes\":361,\"replaced\":false,\"sha256\":"
-                          "\"a3e0626bfc8a954506333411c4d170e7d2c3a25d7bec1aec0219f0886f67f723\"}";
+const std::string kLine
+    = "{\"event\":\"file-copied\",\"time\":\"2026-12-08T15:39:17.363Z\",\"from\":"
+      "\"CustomTags\\\\cfx_sample.cfm\",\"to\":\"C:\\\\CFusion\\\\CustomTags\\\\Sample\\\\"
+      "cfx_sample.cfm\",\"bytes\":361,\"replaced\":false,\"sha256\":"
+      "\"a3e0626bfc8a954506333411c4d170e7d2c3a25d7bec1aec0219f0886f67f723\"}";
 
 void BM_Sha256Line(benchmark::State& state)
 {
