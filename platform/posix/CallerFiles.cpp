@@ -1,5 +1,7 @@
 #include "platform/CallerFiles.h"
 
+#include "platform/posix/Descriptor.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -78,19 +80,17 @@ FileKind KindOfFile(const std::string& name)
 std::FILE* OpenRegularFile(const std::string& name)
 {
     // O_NONBLOCK: a pipe without a writer would hold the open, a device may wait for its line.
-    const int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0)
+    posix::UniqueDescriptor fd(::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (!fd)
         return nullptr;
     struct stat st;
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || flags == -1
-        || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
-        ::close(fd);
+    const int flags = ::fcntl(fd.get(), F_GETFL);
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || flags == -1
+        || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0)
         return nullptr;
-    }
-    std::FILE* file = ::fdopen(fd, "rb");
-    if (!file)
-        ::close(fd);
+    std::FILE* file = ::fdopen(fd.get(), "rb");
+    if (file)
+        (void)fd.release(); // the stream closes it now
     return file;
 }
 

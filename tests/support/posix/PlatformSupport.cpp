@@ -1,4 +1,5 @@
 #include "../DeviceNames.h"
+#include "../LogKeyHelpers.h"
 #include "../RegistryHelpers.h"
 #include "../StandardHandleHelpers.h"
 #include "../TempFolder.h"
@@ -6,6 +7,8 @@
 #include "platform/posix/files/DriveMap.h"
 #include "platform/posix/registry/RegistryStore.h"
 
+#include <cstdlib>
+#include <optional>
 #include <unistd.h>
 
 std::string ProductPathOf(const std::filesystem::path& host)
@@ -43,4 +46,25 @@ void DropStandardHandles(bool input, bool output, bool error)
 const char* NullDeviceName()
 {
     return "/dev/null";
+}
+
+struct FreshLogKeyScope::State {
+    TempFolder folder;
+    std::optional<std::string> previous;
+};
+
+FreshLogKeyScope::FreshLogKeyScope()
+    : m_state(std::make_unique<State>())
+{
+    if (const char* store = std::getenv("TARNWICK_REGISTRY"))
+        m_state->previous = store;
+    (void)::setenv("TARNWICK_REGISTRY", m_state->folder.Host("registry.reg").c_str(), 1);
+}
+
+FreshLogKeyScope::~FreshLogKeyScope()
+{
+    if (m_state->previous)
+        (void)::setenv("TARNWICK_REGISTRY", m_state->previous->c_str(), 1);
+    else
+        (void)::unsetenv("TARNWICK_REGISTRY");
 }

@@ -1,4 +1,5 @@
 #include "../DeviceNames.h"
+#include "../LogKeyHelpers.h"
 #include "../RegistryHelpers.h"
 #include "../StandardHandleHelpers.h"
 #include "../TempFolder.h"
@@ -33,4 +34,17 @@ void DropStandardHandles(bool input, bool output, bool error)
 const char* NullDeviceName()
 {
     return "NUL";
+}
+
+struct FreshLogKeyScope::State { };
+
+FreshLogKeyScope::FreshLogKeyScope()
+    : m_state(std::make_unique<State>())
+{
+    (void)RegDeleteTreeA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tarnwick");
+}
+
+FreshLogKeyScope::~FreshLogKeyScope()
+{
+    (void)RegDeleteTreeA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tarnwick");
 }
