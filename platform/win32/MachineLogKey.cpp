@@ -110,10 +110,19 @@ bool OpenKey(UniqueKey& key, std::string& error)
     SECURITY_ATTRIBUTES attributes { sizeof attributes, descriptor, FALSE };
     DWORD disposition = 0;
     result = RegCreateKeyExA(parent.get(), kKeyName, 0, nullptr, REG_OPTION_NON_VOLATILE,
-        KEY_QUERY_VALUE | KEY_SET_VALUE | READ_CONTROL, &attributes, key.put(), &disposition);
+        KEY_QUERY_VALUE | KEY_SET_VALUE | READ_CONTROL | WRITE_DAC, &attributes, key.put(), &disposition);
     if (result != ERROR_SUCCESS) {
         error = Failed(std::string("cannot open ") + kPath, static_cast<DWORD>(result));
         return false;
+    }
+    // Wine makes the key with a default descriptor whatever it is given; set again, it takes it.
+    // The key holds no value yet, and gets none before its DACL has been checked.
+    if (disposition == REG_CREATED_NEW_KEY) {
+        result = RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, descriptor);
+        if (result != ERROR_SUCCESS) {
+            error = Failed(std::string("cannot set the security of ") + kPath, static_cast<DWORD>(result));
+            return false;
+        }
     }
     if (!OnlyAdministrators(key.get())) {
         error = std::string(kPath) + " may be opened by others than Administrators and SYSTEM";
