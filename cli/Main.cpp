@@ -1,5 +1,6 @@
 // tarnwick-cli: installs a package without a person at the screen, for SCCM, Intune, Ansible and
 // scheduled tasks, and tells package authors what the wizard would make of their install.conf.
+#include "cli/CallerPaths.h"
 #include "cli/check/PackageCheck.h"
 #include "cli/CommandLine.h"
 #include "cli/ConsoleText.h"
@@ -7,18 +8,48 @@
 #include "cli/install/InstallRun.h"
 #include "cli/undo/UndoRun.h"
 #include "platform/MachineSetup.h"
+#include "platform/StandardHandles.h"
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
+namespace {
+
+// What the command is run for when it goes to standard output, as a message names it; empty for
+// an install or an undo that logs to a file, or to none.
+std::string ProductOnStandardOutput(const CommandLine& line)
+{
+    if (line.command == "install")
+        return line.log == std::string("-") ? "the log (--log -)" : "";
+    if (line.command == "undo")
+        return line.logOut == std::string("-") ? "the log (--log-out -)" : "";
+    return "what " + line.command + " prints";
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
+    // Before anything is opened, so that no file takes the place of a missing one.
+    MissingStandardHandles missing;
+    if (!SettleStandardHandles(missing))
+        return kExitInstallFailure;
     std::vector<std::string> arguments(argv + 1, argv + argc);
     CommandLine line;
     std::string error;
     if (!CommandLine::Parse(arguments, line, error)) {
         PutText(stderr, "tarnwick-cli: " + std::string(error.c_str()) + "\n\n" + kUsage);
+        return kExitInvalidCommandLine;
+    }
+    // Output that would go nowhere is refused before it is made; an install would otherwise
+    // report success with its log thrown away.
+    if (const std::string product = ProductOnStandardOutput(line); missing.output && !product.empty()) {
+        ReportError("standard output is closed: " + product + " would go nowhere");
+        return kExitInvalidCommandLine;
+    }
+    if (!SettleCallerPaths(line, error)) {
+        ReportError(error);
         return kExitInvalidCommandLine;
     }
     if (line.command == "help") {

@@ -1,5 +1,7 @@
 #include "cli/WholeFile.h"
 
+#include "platform/CallerFiles.h"
+
 #include <cstdio>
 #include <memory>
 #include <utility>
@@ -18,7 +20,7 @@ constexpr std::size_t kBlock = 64 * 1024;
 bool ReadWholeFile(const std::string& path, std::size_t mostBytes, std::string& content)
 {
     content.clear();
-    const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    const std::unique_ptr<std::FILE, FileCloser> file(OpenRegularFile(path));
     if (!file)
         return false;
     std::string text;

@@ -20,6 +20,24 @@ std::string GetCurrentDirectoryText()
     return {};
 }
 
+std::string GetFullPathText(const std::string& name)
+{
+    if (name.empty() || name.find('\0') != std::string::npos)
+        return {};
+    DWORD size = MAX_PATH;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        std::vector<char> buffer(size + 1, '\0');
+        const DWORD length
+            = GetFullPathNameA(name.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+        if (length == 0)
+            return {};
+        if (length < buffer.size())
+            return std::string(buffer.data(), length);
+        size = length;
+    }
+    return {};
+}
+
 std::string CurrentDirectoryFile(const std::string& name)
 {
     const std::string full = GetCurrentDirectoryText() + "\\" + name;

@@ -1,4 +1,5 @@
-// The process's current directory as a Windows path, read at any length.
+// The process's current directory as a Windows path, read at any length, and names made absolute
+// against it.
 #pragma once
 
 #include <string>
@@ -11,3 +12,7 @@ std::string GetCurrentDirectoryText();
 // would be too long for the system's file functions, the bare name, which the system resolves
 // against the current directory all the same.
 std::string CurrentDirectoryFile(const std::string& name);
+
+// name made absolute against the current directory, as GetFullPathNameA makes it: "." and ".."
+// taken out, nothing looked up. Empty when the system cannot make it.
+std::string GetFullPathText(const std::string& name);

@@ -93,6 +93,7 @@ private:
         return OffsetIn(m_text, view.ValueOf(attribute), view.TagOf(attribute));
     }
 
+    void CheckNoOption(std::string_view file);
     void CheckClassPath(const InstallConfig& config);
     void CheckOption(std::size_t index, const ConfigOption& option, const OptionPlaces& places);
     bool CheckType(const OptionView& view);
@@ -117,12 +118,26 @@ void ConfigChecker::CheckConfiguration(std::string_view file)
     m_rowVisible = { config.dir1Visible, config.dir2Visible, config.dir3Visible };
     m_rowValue = { config.getDir1Value(), config.getDir2Value(), config.getDir3Value() };
     const ConfigOptionList options = config.getOptions();
+    if (options.empty())
+        CheckNoOption(file);
     // The parser and this walk group the same tags the same way.
     if (options.size() == m_places.options.size()) {
         for (std::size_t i = 0; i < options.size(); ++i)
             CheckOption(i, *options[i], m_places.options[i]);
     }
     CheckClassPath(config);
+}
+
+// An install of such a package ends with 0 and has installed nothing.
+void ConfigChecker::CheckNoOption(std::string_view file)
+{
+    bool empty = true;
+    for (char c : file)
+        empty = empty && (IsBlank(c) || c == '\0');
+    Add(0, Severity::Warning,
+        empty ? "install.conf is empty: an install changes nothing"
+              : "install.conf holds no option (<OPTION1 TYPE=...>): the main page shows no check box, and an "
+                "install copies and registers nothing");
 }
 
 void ConfigChecker::CheckClassPath(const InstallConfig& config)

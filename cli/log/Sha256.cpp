@@ -281,7 +281,7 @@ void Sha256::Update(const void* data, std::size_t size)
     m_blockUsed = size;
 }
 
-std::string Sha256::HexDigest()
+Sha256Digest Sha256::Digest()
 {
     // Padding: a 1 bit, zeros up to 56 bytes into a block, then the length in bits, big-endian.
     const std::uint64_t bits = m_length * 8;
@@ -296,16 +296,31 @@ std::string Sha256::HexDigest()
         m_block[56 + i] = static_cast<unsigned char>(bits >> (56 - 8 * i));
     Compress(m_block.data(), 1);
 
-    static constexpr char hex[] = "0123456789abcdef";
-    std::string out;
-    out.reserve(64);
-    for (const std::uint32_t word : m_state)
-        for (int shift = 28; shift >= 0; shift -= 4)
-            out += hex[(word >> shift) & 0xF];
+    Sha256Digest digest;
+    for (std::size_t i = 0; i < m_state.size(); ++i)
+        for (std::size_t byte = 0; byte < 4; ++byte)
+            digest[4 * i + byte] = static_cast<unsigned char>(m_state[i] >> (24 - 8 * byte));
 
     m_state = initialState;
     m_blockUsed = 0;
     m_length = 0;
+    return digest;
+}
+
+std::string Sha256::HexDigest()
+{
+    return DigestHex(Digest());
+}
+
+std::string DigestHex(const Sha256Digest& digest, std::size_t bytes)
+{
+    static constexpr char hex[] = "0123456789abcdef";
+    std::string out;
+    out.reserve(2 * bytes);
+    for (std::size_t i = 0; i < bytes && i < digest.size(); ++i) {
+        out += hex[digest[i] >> 4];
+        out += hex[digest[i] & 0xF];
+    }
     return out;
 }
 

@@ -9,13 +9,17 @@
 #include <string>
 #include <string_view>
 
+using Sha256Digest = std::array<unsigned char, 32>;
+
 class Sha256 {
 public:
     void Update(const void* data, std::size_t size);
     void Update(std::string_view bytes) { Update(bytes.data(), bytes.size()); }
 
-    // The digest of everything given so far as 64 lowercase hex digits, as sha256sum prints it.
-    // The object then starts over, ready for the next message.
+    // The digest of everything given so far. The object then starts over, ready for the next
+    // message.
+    [[nodiscard]] Sha256Digest Digest();
+    // The same as 64 lowercase hex digits, as sha256sum prints it.
     [[nodiscard]] std::string HexDigest();
 
     // For tests: true keeps every Sha256 on the plain C++ compression even where the processor
@@ -37,3 +41,6 @@ private:
 
 // The digest of bytes, in HexDigest's form.
 [[nodiscard]] std::string Sha256Hex(std::string_view bytes);
+
+// A digest (or its first bytes) as lowercase hex digits.
+[[nodiscard]] std::string DigestHex(const Sha256Digest& digest, std::size_t bytes = 32);

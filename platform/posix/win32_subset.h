@@ -188,6 +188,10 @@ void WINAPI SetLastError(DWORD error);
 
 DWORD WINAPI GetCurrentDirectoryA(DWORD bufferLength, LPSTR buffer);
 BOOL WINAPI SetCurrentDirectoryA(LPCSTR path);
+// The name made absolute against the current directory, "." and ".." taken out; nothing is looked
+// up. Shares (\\server\share) fail with ERROR_BAD_NETPATH, and characters Windows forbids in
+// names with ERROR_INVALID_NAME, where Windows would join them as they are.
+DWORD WINAPI GetFullPathNameA(LPCSTR fileName, DWORD bufferLength, LPSTR buffer, LPSTR* filePart);
 DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
 DWORD WINAPI GetFileAttributesA(LPCSTR path);
 BOOL WINAPI CopyFileA(LPCSTR existingFile, LPCSTR newFile, BOOL failIfExists);

@@ -280,6 +280,11 @@ class Machine:
         """The bytes of a package's file, by its Windows path relative to the package."""
         raise NotImplementedError
 
+    def named(self, host):
+        """How the program names a file it was given by its host path: made absolute as the
+        system makes a path."""
+        raise NotImplementedError
+
     def host_file(self, name, text=None):
         """A fresh file beside the machine holding text (system code page, CR LF; bytes as they
         are), for an answers file; returns its path as the CLI is given it. name may name a
@@ -410,6 +415,9 @@ class NativeMachine(Machine):
             raise ValueError("not on drive C: %r" % path)
         parts = [p for p in path[3:].split("\\") if p]
         return os.path.join(self.drive.encode(), *[p.encode(self.name_encoding) for p in parts])
+
+    def named(self, host):
+        return host
 
     def host_file(self, name, text=None):
         self._counter += 1

@@ -403,7 +403,7 @@ class ExitCodeTests(CliCase):
                 for command in ("install", "plan"):
                     run = self.run_cli(command, package, answers_file=answers)
                     self.assertExit(run, INVALID_COMMAND_LINE)
-                    self.assertIn("%s:%d: " % (answers, line), run.stderr)
+                    self.assertIn("%s:%d: " % (self.machine.named(answers), line), run.stderr)
                     self.assertIn(word, run.stderr)
                     self.assertUnchanged(before)
         sets = [(["Options=2", "Options=1"], "--set:2"), (["Verbose=yes"], "--set:1"),
@@ -1149,6 +1149,131 @@ class UndoTests(CliCase):
         self.assertExit(forced, SUCCESS)
         self.assertEqual(forced.events[0]["installedOn"], "WEB07")
         self.assertRestored(before)
+
+
+class CallerTests(CliCase):
+    """What the caller hands over: the standard handles it starts the program with, and the files
+    and folders it names."""
+
+    def native_only(self):
+        if self.machine.__class__.__name__ != "NativeMachine":
+            self.skipTest("closes descriptors of the native program; Wine puts its own there")
+
+    def run_closed(self, closed, *args):
+        """Runs the CLI with the descriptors in closed ("<", ">", "2>") closed; (status, stdout,
+        stderr), each output None when closed."""
+        command = self.machine._command(list(args))
+        script = 'exec "$0" "$@" ' + " ".join(fd + "&-" for fd in closed)
+        done = subprocess.run(["sh", "-c", script] + command, env=self.machine._environment(),
+                              cwd=self.machine.scratch, capture_output=True, timeout=120)
+        return (done.returncode, None if ">" in closed else done.stdout,
+                None if "2>" in closed else done.stderr)
+
+    def assertLockAndStoreUntouched(self):
+        lock = self.machine.store + ".Global_TarnwickCliInstall.lock"
+        if os.path.exists(lock):
+            with open(lock, "rb") as f:
+                self.assertEqual(f.read(), b"")
+        self.machine.registry()  # the store still parses
+
+    def test_closed_standard_handles_take_in_no_file(self):
+        self.native_only()
+        package = self.package(PLAIN)
+        for closed in (["<"], [">"], ["2>"], ["<", ">", "2>"]):
+            for logged in (True, False):
+                with self.subTest(closed=closed, logged=logged):
+                    log = self.machine.host_file("log.jsonl")
+                    status, _, _ = self.run_closed(
+                        closed, "install", "--package", package, *(["--log", log] if logged else []))
+                    self.assertEqual(status, self.machine.exit_status(SUCCESS))
+                    self.assertLockAndStoreUntouched()
+                    if logged:
+                        with open(log, "rb") as f:
+                            events = parse_log(f.read().decode("utf-8"))
+                        self.assertEqual([e["event"] for e in events][-1], "end")
+
+    def test_output_for_a_closed_standard_output_is_refused(self):
+        self.native_only()
+        package = self.package(PLAIN)
+        before = State(self.machine)
+        for args in (["install", "--package", package, "--log", "-"], ["plan", "--package", package],
+                     ["answers", "--package", package], ["check", "--package", package]):
+            with self.subTest(command=args[0]):
+                status, _, stderr = self.run_closed([">"], *args)
+                self.assertEqual(status, self.machine.exit_status(INVALID_COMMAND_LINE))
+                self.assertIn(b"standard output is closed", stderr)
+                self.assertUnchanged(before)
+                self.assertLockAndStoreUntouched()
+
+    def test_relative_names_are_the_callers(self):
+        # The package is entered before its files are read; what the caller names relative to
+        # where it started must still mean that.
+        self.package(PLAIN, name="plain")
+        package = "../packages/plain"
+        answers = os.path.join(self.machine.scratch, "answers.ini")
+        with open(answers, "wb") as out:
+            out.write(b"[Tarnwick]\r\nCreateFolders=yes\r\n")
+        inside = os.path.join(self.machine.packages, "plain")
+        for name in ("first.jsonl", "second.jsonl"):
+            run = self.machine.run("install", "--package", package, "--answers", "answers.ini",
+                                   "--log", name, "--backup", "bak")
+            self.assertEqual(run.status, self.machine.exit_status(SUCCESS), run.describe())
+            self.assertFalse(os.path.exists(os.path.join(inside, name)))
+            self.assertFalse(os.path.exists(os.path.join(inside, "bak")))
+            with open(os.path.join(self.machine.scratch, name), "rb") as f:
+                events = parse_log(f.read().decode("utf-8"))
+            self.assertEqual(events[-1]["event"], "end")
+        # The second install replaced the first one's files, keeping each in the backup folder.
+        replaced = [e for e in events if e["event"] == "file-copied" and e["replaced"]]
+        self.assertEqual(len(replaced), 2)
+        self.assertEqual(sorted(os.listdir(os.path.join(self.machine.scratch, "bak"))),
+                         sorted(e["backup"].split("\\")[-1] for e in replaced))
+        self.assertEqual(events[0]["package"], package)
+
+    def test_an_answers_file_is_a_regular_file(self):
+        package = self.package(PLAIN)
+        folder = os.path.join(self.machine.scratch, "answers-folder")
+        os.makedirs(folder)
+        cases = [(folder, "is a folder"), (self.machine.host_file("absent.ini"), "no answers file")]
+        if self.machine.__class__.__name__ == "NativeMachine":
+            fifo = os.path.join(self.machine.scratch, "answers-pipe")
+            os.mkfifo(fifo)
+            cases += [(fifo, "not a regular file"), ("/dev/null", "not a regular file")]
+        before = State(self.machine)
+        for path, said in cases:
+            for command in ("install", "plan"):
+                with self.subTest(answers=path, command=command):
+                    run = self.run_cli(command, package, answers_file=path)
+                    self.assertExit(run, INVALID_COMMAND_LINE)
+                    self.assertIn(said, run.stderr)
+                    self.assertIsNone(run.log_text)
+                    self.assertUnchanged(before)
+
+    def test_a_log_over_anything_but_a_file_is_refused_before_any_change(self):
+        package = self.package(PLAIN)
+        native = self.machine.__class__.__name__ == "NativeMachine"
+        folder = os.path.join(self.machine.scratch, "log-folder")
+        os.makedirs(folder)
+        targets = [(folder, "is a folder"), ("/dev/null" if native else "NUL", "not a regular file")]
+        if native:
+            store = self.machine.store
+            relative = os.path.relpath(store, self.machine.scratch)
+            targets += [(store, "registry store"), (relative, "registry store"),
+                        (store + ".Global_TarnwickCliInstall.lock", "registry store"),
+                        (store + ".lock", "registry store")]
+        install = self.install(package)
+        self.assertExit(install, SUCCESS)
+        log = install.args[install.args.index("--log") + 1]
+        before = State(self.machine)
+        for target, said in targets:
+            for args in (["install", "--package", package, "--log", target, "--backup", "C:\\kept"],
+                         ["undo", "--log", log, "--log-out", target]):
+                with self.subTest(target=target, command=args[0]):
+                    run = self.machine.run(*args)
+                    self.assertEqual(run.status, self.machine.exit_status(INVALID_COMMAND_LINE),
+                                     run.describe())
+                    self.assertIn(said, run.stderr)
+                    self.assertUnchanged(before)
 
 
 if __name__ == "__main__":

@@ -413,6 +413,9 @@ class WineMachine(NativeMachine):
     def _windows(self, parts):
         return "C:\\" + "\\".join(p.decode(self.name_encoding) for p in parts)
 
+    def named(self, host):
+        return windows_path(host)  # a host path names a folder of the current drive, Z:
+
     def _walk(self):
         system = {name.encode() for name in SYSTEM_FOLDERS}
         for parts, dirs, files, folder in super()._walk():

@@ -111,6 +111,52 @@ TEST(PathConformance, RelativePathsResolveAgainstTheCurrentDirectory)
     EXPECT_EQ("a", folder.Read("pkg\\files\\c.txt"));
 }
 
+TEST(FullPathConformance, JoinsNamesToTheCurrentDirectoryWithoutLookingThemUp)
+{
+    TempFolder folder;
+    fs::create_directories(folder.Host("Package\\files"));
+    CurrentDirectoryScope inside(folder.Host("Package"));
+    const std::string here = folder.Path("Package");
+    const struct {
+        const char* name;
+        std::string full;
+        const char* filePart; // nullptr: the name ends with a separator
+    } cases[] = {
+        { "log.jsonl", here + "\\log.jsonl", "log.jsonl" },
+        { "missing\\log.jsonl", here + "\\missing\\log.jsonl", "log.jsonl" },
+        { "files/../a/./b.txt", here + "\\a\\b.txt", "b.txt" },
+        { "..\\backup", folder.Path("backup"), "backup" },
+        { "backup\\", here + "\\backup\\", nullptr },
+        { ".", here, "Package" },
+        { "Z:\\x\\..\\y", "Z:\\y", "y" },
+        { "\\y", here.substr(0, 2) + "\\y", "y" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        char buffer[MAX_PATH + 8];
+        std::memset(buffer, 'X', sizeof buffer);
+        LPSTR filePart = buffer;
+        EXPECT_EQ(c.full.size(), GetFullPathNameA(c.name, sizeof buffer, buffer, &filePart));
+        EXPECT_EQ(c.full, std::string(buffer));
+        if (c.filePart)
+            EXPECT_STREQ(c.filePart, filePart);
+        else
+            EXPECT_EQ(nullptr, filePart);
+    }
+
+    // Too small a buffer: nothing written, the size needed returned, terminator included.
+    const std::string full = here + "\\log.jsonl";
+    char buffer[MAX_PATH + 8];
+    std::memset(buffer, 'X', sizeof buffer);
+    EXPECT_EQ(
+        full.size() + 1, GetFullPathNameA("log.jsonl", static_cast<DWORD>(full.size()), buffer, nullptr));
+    EXPECT_EQ('X', buffer[0]);
+    EXPECT_EQ(full.size() + 1, GetFullPathNameA("log.jsonl", 0, nullptr, nullptr));
+    EXPECT_EQ(
+        full.size(), GetFullPathNameA("log.jsonl", static_cast<DWORD>(full.size() + 1), buffer, nullptr));
+    EXPECT_EQ(full, std::string(buffer));
+}
+
 TEST(CurrentDirectoryConformance, FollowsWin32BufferRules)
 {
     TempFolder folder;

@@ -149,6 +149,26 @@ DWORD WINAPI GetCurrentDirectoryA(DWORD bufferLength, LPSTR buffer)
     return static_cast<DWORD>(current.size());
 }
 
+DWORD WINAPI GetFullPathNameA(LPCSTR fileName, DWORD bufferLength, LPSTR buffer, LPSTR* filePart)
+{
+    HostPath resolved;
+    if (DWORD error = ResolvePath(fileName, resolved)) {
+        SetLastError(error);
+        return 0;
+    }
+    std::string full = std::move(resolved.windows);
+    // A trailing separator stays, as Windows keeps it; a drive root has its own.
+    const char last = fileName[std::strlen(fileName) - 1];
+    if ((last == '\\' || last == '/') && full.back() != '\\')
+        full += '\\';
+    if (!buffer || bufferLength <= full.size())
+        return static_cast<DWORD>(full.size() + 1);
+    std::memcpy(buffer, full.c_str(), full.size() + 1);
+    if (filePart)
+        *filePart = full.back() == '\\' ? nullptr : buffer + full.rfind('\\') + 1;
+    return static_cast<DWORD>(full.size());
+}
+
 BOOL WINAPI SetCurrentDirectoryA(LPCSTR path)
 {
     HostPath resolved;

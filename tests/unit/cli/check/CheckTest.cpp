@@ -100,6 +100,12 @@ std::string LongLicence()
     return text + "the part nobody sees\n";
 }
 
+// An install.conf with nothing to say about it, for cases about the licence.
+const std::string kOneOption = "<INSTALL_TITLE VALUE=\"T\">\n"
+                               "<OPTION1 TYPE=\"ODBC\">\n"
+                               "<OPTION1 DESCRIPTION=\"Data\">\n"
+                               "<OPTION1 SOURCE=\"C:\\T\\d.mdb\">\n";
+
 const Case kCases[] = {
     { "a package as it should be",
         "<!-- a note, and a tag kept in one: <OPTION9 CAPTION=\"old\"> -->\n"
@@ -129,6 +135,7 @@ const Case kCases[] = {
         "a < b <INSTALL_TITLE VALUE=\"x\">\n"
         "DIR1 VALUE=\"x\">\n",
         { { "install.conf:1:1: error", "keywords are upper case" },
+            { "install.conf:1:1: warning", "holds no option" },
             { "install.conf:2:2: error", "blank after '<'" },
             { "install.conf:3:1: warning", "unknown tag <TITLE" },
             { "install.conf:5:7: error", "this tag is skipped" },
@@ -195,15 +202,20 @@ const Case kCases[] = {
             { "install.conf:4:10: error", "two blanks after <OPTION2" },
             { "install.conf:5:1: error", "option 3 (<OPTION ) has no TYPE" },
             { "install.conf:5:8: error", "no group character" } } },
-    { "text past the limit", PastTheLimit(), { { "install.conf:3:1: error", "only the first 12,048 bytes" } },
+    { "text past the limit", PastTheLimit(),
+        { { "install.conf:1:1: warning", "holds no option" },
+            { "install.conf:3:1: error", "only the first 12,048 bytes" } },
         {}, true },
     { "a NUL byte", "<INSTALL_TITLE VALUE=\"T\">\n\0\n<DIR1 VALUE=\"x\">\n"s,
-        { { "install.conf:2:1: error", "a NUL byte ends the text" } } },
+        { { "install.conf:1:1: warning", "holds no option" },
+            { "install.conf:2:1: error", "a NUL byte ends the text" } } },
     { "a file saved as UTF-16", "\xFF\xFE<\0I\0>\0"s,
-        { { "install.conf:1:3: error", "no '>' ends this tag" }, { "install.conf:1:4: error", "UTF-16" } },
+        { { "install.conf:1:1: warning", "holds no option" },
+            { "install.conf:1:3: error", "no '>' ends this tag" }, { "install.conf:1:4: error", "UTF-16" } },
         {}, true },
     { "a last tag without '>'", "<INSTALL_TITLE VALUE=\"T\">\n<OPTION1 DEST=\"x\"\n",
-        { { "install.conf:2:1: error", "no '>' ends this tag" } } },
+        { { "install.conf:1:1: warning", "holds no option" },
+            { "install.conf:2:1: error", "no '>' ends this tag" } } },
     { "copies",
         "<DIR1 VISIBLE=\"true\">\n"
         "<DIR1 VALUE=\"C:\\T\">\n"
@@ -259,11 +271,18 @@ const Case kCases[] = {
         "<IS_JAVA VALUE=\"true\">\n"
         "<DIR3 VISIBLE=\"false\">\n"
         "<CLASSPATH VALUE=\"%DIR3%\\a.jar;%DIR1%\\b.jar\">\n",
-        { { "install.conf:3:19: error", "%DIR3% stands for row 3, which is hidden" },
+        { { "install.conf:1:1: warning", "holds no option" },
+            { "install.conf:3:19: error", "%DIR3% stands for row 3, which is hidden" },
             { "install.conf:3:32: error", "%DIR1% stands for row 1, which is hidden" } } },
-    { "a licence longer than the page shows", "<INSTALL_TITLE VALUE=\"T\">\n",
+    { "nothing to install",
+        "<INSTALL_TITLE VALUE=\"T\">\n<IS_JAVA VALUE=\"true\">\n<CLASSPATH VALUE=\"a.jar\">\n",
+        { { "install.conf:1:1: warning",
+            "holds no option (<OPTION1 TYPE=...>): the main page shows no check box" } } },
+    { "an empty install.conf", "", { { "install.conf:1:1: warning", "install.conf is empty" } } },
+    { "an install.conf of blanks", " \n\t\n", { { "install.conf:1:1: warning", "install.conf is empty" } } },
+    { "a licence longer than the page shows", kOneOption,
         { { "license.txt:201:1: error", "only the first 16,000 bytes" } }, LongLicence(), true },
-    { "a licence cut by a NUL byte", "<INSTALL_TITLE VALUE=\"T\">\n",
+    { "a licence cut by a NUL byte", kOneOption,
         { { "license.txt:2:3: error", "a NUL byte ends the licence" } }, "Line one\nLi\0ne two\n"s },
 };
 
@@ -319,11 +338,14 @@ TEST(Check, ExitCodeAndOutputForEditorsAndCi)
     };
     const std::string file = (fs::path(line.package) / "install.conf").string();
 
-    EXPECT_EQ(kExitSuccess, run("<INSTALL_TITLE VALUE=\"T\">\r\n", false));
+    EXPECT_EQ(kExitSuccess, run(kOneOption, false));
     std::string printed;
-    EXPECT_EQ(1, run("<INSTALL_TITLE VALUE=\"T\">\r\n<TITLE VALUE=\"T\">\r\n", false, &printed));
+    // A package that installs nothing passes no CI run that fails on warnings.
+    EXPECT_EQ(1, run("", false, &printed));
+    EXPECT_EQ(file + ":1:1: warning: install.conf is empty: an install changes nothing\n", printed);
+    EXPECT_EQ(1, run("<INSTALL_TITLE VALUE=\"T\">\r\n<TITLE VALUE=\"T\">\r\n" + kOneOption, false, &printed));
     EXPECT_EQ(file + ":2:1: warning: unknown tag <TITLE: skipped\n", printed);
-    EXPECT_EQ(2, run("<TITLE VALUE=\"T\">\n  <dir1 VALUE=\"x\">", true, &printed));
+    EXPECT_EQ(2, run("<TITLE VALUE=\"T\">\n  <dir1 VALUE=\"x\">\n" + kOneOption, true, &printed));
     EXPECT_EQ("{\"file\":" + JsonString(file)
             + ",\"line\":1,\"column\":1,\"severity\":\"warning\",\"message\":\"unknown tag <TITLE: "
               "skipped\"}\n"

@@ -1,0 +1,99 @@
+#include "platform/CallerFiles.h"
+
+#include "platform/CurrentDirectory.h"
+#include "platform/UniqueHandle.h"
+#include "platform/win32.h"
+
+#include <array>
+#include <io.h>
+#include <string_view>
+
+namespace {
+
+char Upper(char c)
+{
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// CON, NUL, COM1 and the others name devices in every folder, whatever follows a dot.
+bool IsDeviceName(std::string_view full)
+{
+    std::string_view name = full.substr(full.find_last_of("\\/") + 1);
+    name = name.substr(0, name.find('.'));
+    while (!name.empty() && name.back() == ' ')
+        name.remove_suffix(1);
+    std::string upper;
+    for (char c : name)
+        upper += Upper(c);
+    static constexpr std::array<std::string_view, 6> kNames { "CON", "PRN", "AUX", "NUL", "CONIN$",
+        "CONOUT$" };
+    for (std::string_view device : kNames)
+        if (upper == device)
+            return true;
+    return upper.size() == 4 && (upper.starts_with("COM") || upper.starts_with("LPT")) && upper[3] >= '1'
+        && upper[3] <= '9';
+}
+
+} // namespace
+
+std::string FullFileName(const std::string& name)
+{
+    return GetFullPathText(name);
+}
+
+FileKind KindOfFile(const std::string& name)
+{
+    const std::string full = GetFullPathText(name);
+    if (full.empty())
+        return FileKind::Unknown;
+    // The device namespace (\\.\, \\?\), a device name, or a stream after a file's name.
+    if (full.starts_with("\\\\.\\") || full.starts_with("\\\\?\\") || IsDeviceName(full)
+        || full.find(':', 2) != std::string::npos)
+        return FileKind::Other;
+    const DWORD attributes = GetFileAttributesA(full.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FileKind::Missing
+                                                                              : FileKind::Unknown;
+    }
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        return FileKind::Folder;
+    const UniqueFile file(CreateFileA(full.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file)
+        return FileKind::Unknown;
+    return GetFileType(file.get()) == FILE_TYPE_DISK ? FileKind::Regular : FileKind::Other;
+}
+
+std::FILE* OpenRegularFile(const std::string& name)
+{
+    if (KindOfFile(name) != FileKind::Regular)
+        return nullptr;
+    std::FILE* file = std::fopen(name.c_str(), "rb");
+    if (!file)
+        return nullptr;
+    // The file opened, not the name looked at before: a name can change between the two.
+    const intptr_t handle = _get_osfhandle(_fileno(file));
+    BY_HANDLE_FILE_INFORMATION information;
+    if (handle == -1 || GetFileType(reinterpret_cast<HANDLE>(handle)) != FILE_TYPE_DISK
+        || !GetFileInformationByHandle(reinterpret_cast<HANDLE>(handle), &information)
+        || (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        (void)std::fclose(file);
+        return nullptr;
+    }
+    return file;
+}
+
+bool MayWriteLogFile(const std::string& name, std::string& why)
+{
+    switch (KindOfFile(name)) {
+    case FileKind::Folder:
+        why = "is a folder";
+        return false;
+    case FileKind::Other:
+        why = "is not a regular file (a device, a pipe or a stream of a file)";
+        return false;
+    default:
+        return true;
+    }
+}
