@@ -59,7 +59,7 @@ run_suite() {
     fuzz)
         echo "=== fuzz: smoke runs (a long run is: build/fuzz/fuzz/fuzz_config -max_total_time=300)"
         local status=0
-        for target in fuzz_config fuzz_readpath fuzz_regfile fuzz_json fuzz_check; do
+        for target in fuzz_config fuzz_readpath fuzz_regfile fuzz_json fuzz_check fuzz_log_seal; do
             "build/fuzz/fuzz/$target" -runs=20000 -seed=1 2>&1 | tail -n 2 || status=1
         done
         # The parser against its reference, from the seeds that reach every rule; a scratch corpus

@@ -1,5 +1,6 @@
 #include "cli/answers/Answers.h"
 
+#include "cli/log/JsonLine.h"
 #include "cli/TextCase.h"
 
 #include <algorithm>
@@ -50,9 +51,60 @@ std::optional<bool> YesNo(std::string_view value)
     return std::nullopt;
 }
 
+// A value as messages show it: bytes that are not text escaped as \xNN, so a message cannot carry
+// control characters to the console, and a long value cut short.
 std::string Quoted(std::string_view value)
 {
-    return "'" + std::string(value) + "'";
+    constexpr std::size_t kMostShown = 80;
+    static constexpr char hex[] = "0123456789ABCDEF";
+    std::string out = "'";
+    for (const char c : value.substr(0, kMostShown)) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F)
+            out += std::string("\\x") + hex[byte >> 4] + hex[byte & 15];
+        else
+            out += c;
+    }
+    if (value.size() > kMostShown)
+        out += "...";
+    return out + "'";
+}
+
+// Well-formed UTF-8: no stray continuation bytes, no overlong forms, no surrogates, nothing past
+// U+10FFFF.
+bool IsUtf8(std::string_view text)
+{
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        std::size_t length = 1;
+        unsigned low = 0x80;
+        unsigned high = 0xBF; // the range of the byte after the lead
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        if (lead >= 0xC2 && lead <= 0xDF)
+            length = 2;
+        else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            low = lead == 0xE0 ? 0xA0 : 0x80;
+            high = lead == 0xED ? 0x9F : 0xBF;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            low = lead == 0xF0 ? 0x90 : 0x80;
+            high = lead == 0xF4 ? 0x8F : 0xBF;
+        } else
+            return false;
+        if (text.size() - i < length)
+            return false;
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto byte = static_cast<unsigned char>(text[i + k]);
+            if (byte < (k == 1 ? low : 0x80) || byte > (k == 1 ? high : 0xBF))
+                return false;
+        }
+        i += length;
+    }
+    return true;
 }
 
 // Reads "1, 3,5" into ascending numbers; the reason when it cannot.
@@ -114,6 +166,10 @@ std::string Store(Answers& answers, AnswerKey key, std::string_view value, int o
     case AnswerKey::Dir1:
     case AnswerKey::Dir2:
     case AnswerKey::Dir3:
+        if (value.size() > Answers::maxFolderLength)
+            return std::string(name) + " is " + std::to_string(value.size())
+                + " characters long; a folder the install creates takes at most "
+                + std::to_string(Answers::maxFolderLength);
         answers.dirs[static_cast<std::size_t>(key) - static_cast<std::size_t>(AnswerKey::Dir1)] = value;
         return {};
     case AnswerKey::Options: {
@@ -163,6 +219,7 @@ private:
         m_result.errors.push_back(where + ": " + message);
     }
     std::string_view ReadableText(const std::string& where, std::string_view text);
+    bool m_utf8 = false; // the file's text is UTF-8, each line converted before it is read
     void ReadLine(const std::string& where, int lineNumber, std::string_view line);
     void ReadSet(const std::string& where, std::size_t number, std::string_view set);
     void Take(const std::string& where, AnswerKey key, std::string_view written, AnswerSource source);
@@ -184,26 +241,36 @@ void AnswerReader::ReadFile(std::string_view fileName, std::string_view text)
         text.remove_prefix(std::min(end + 1, text.size()));
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
-        ReadLine(where(lineNumber), lineNumber, Trim(line));
+        if (!m_utf8) {
+            ReadLine(where(lineNumber), lineNumber, Trim(line));
+            continue;
+        }
+        const std::optional<std::string> converted = Utf8ToSystemText(line);
+        if (!converted)
+            Fail(where(lineNumber), "the line holds a character the system code page cannot hold");
+        else
+            ReadLine(where(lineNumber), lineNumber, Trim(*converted));
     }
 }
 
-// Notepad's "Unicode" and "UTF-8" files. Values are read in the system code page, so UTF-8 is
-// only safe while the file is plain ASCII. Nothing is read of a file in another encoding.
+// Notepad's "Unicode" files are refused. UTF-8, with a byte order mark or without (as most editors
+// save it), is converted to the system code page line by line; any other text is taken to be in
+// the system code page already, as the wizard's own files are.
 std::string_view AnswerReader::ReadableText(const std::string& where, std::string_view text)
 {
     if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF")) {
-        Fail(where, "the file is UTF-16 text; save it in the system code page (ANSI)");
+        Fail(where, "the file is UTF-16 text; save it as UTF-8 or in the system code page (ANSI)");
         return {};
     }
-    if (text.starts_with("\xEF\xBB\xBF")) {
+    const bool marked = text.starts_with("\xEF\xBB\xBF");
+    if (marked)
         text.remove_prefix(3);
-        if (HasNonAscii(text)) {
-            Fail(where,
-                "the file is UTF-8 text with non-ASCII characters; save it in the system code "
-                "page (ANSI)");
-            return {};
-        }
+    if (!HasNonAscii(text))
+        return text;
+    m_utf8 = IsUtf8(text);
+    if (marked && !m_utf8) {
+        Fail(where, "the file is marked as UTF-8 text but is not well-formed UTF-8");
+        return {};
     }
     return text;
 }
@@ -289,6 +356,15 @@ void AnswerReader::Take(
 }
 
 } // namespace
+
+std::vector<std::string> ParsedAnswers::ShownErrors() const
+{
+    if (errors.size() <= mostShown)
+        return errors;
+    std::vector<std::string> shown(errors.begin(), errors.begin() + mostShown);
+    shown.push_back("and " + std::to_string(errors.size() - mostShown) + " more");
+    return shown;
+}
 
 std::string_view Answers::KeyName(AnswerKey key)
 {

@@ -25,6 +25,8 @@ struct ParsedAnswers;
 struct Answers {
     // The main page shows at most this many options.
     static constexpr int maxOptions = static_cast<int>(InstallConfig::maxOptions);
+    // The longest Dir: CreateDirectoryA takes at most MAX_PATH less the room of an 8.3 file name.
+    static constexpr std::size_t maxFolderLength = 247;
     // The Jvm answer that keeps the server's configured runtime.
     static constexpr std::string_view keepJvm = "keep";
 
@@ -67,4 +69,8 @@ struct ParsedAnswers {
     // Every mistake as "FILE:LINE: message" or "--set:N: message" (N counts the --set options
     // from 1); the run must not go on when there is one.
     std::vector<std::string> errors;
+
+    // The errors a person is shown: the first mostShown, then "and N more".
+    static constexpr std::size_t mostShown = 20;
+    [[nodiscard]] std::vector<std::string> ShownErrors() const;
 };

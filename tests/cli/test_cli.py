@@ -393,7 +393,9 @@ class ExitCodeTests(CliCase):
             ("[Tarnwick]\nAcceptLicense\n", 2, ""),
             ("[Tarnwick]\nOptions=2,1,2\n", 2, "2"),
             ("[Tarnwick]\n[Other]\nDir2=C:\\A\n", 3, "Dir2"),
-            ("\ufeff[Tarnwick]\nDir1=C:\\\xe9t\xe9\n".encode("utf-8"), 1, "UTF-8"),
+            ("\ufeff[Tarnwick]\nDir1=C:\\\u0100\n".encode("utf-8"), 2, "code page"),
+            ("[Tarnwick]\nDir1=C:\\" + "a" * 300 + "\n", 2, "Dir1 is 303 characters"),
+            ("[Tarnwick]\nDir2=C:\\" + "b" * 100000 + "\n", 2, "Dir2 is 100003 characters"),
             ("[Tarnwick]\nDir1=C:\\A\n".encode("utf-16"), 1, "UTF-16"),
         ]
         before = State(self.machine)
@@ -522,6 +524,20 @@ class AnswerTests(CliCase):
         self.assertEqual(registry.value(TAGS + "\\CFX_SampleNative", "LibraryPath"),
                          "C:\\CFusion\\CustomTags\\Sample\\cfx_native.dll")
         self.assertEqual(registry.value(CF + "\\Server", "CustomTagsDir"), "C:\\CFusion\\CustomTags")
+
+    def test_answers_saved_as_utf8_name_the_code_page_folder(self):
+        package = self.package(SAMPLE)
+        for name, text in (("plain.ini", "[Tarnwick]\nAcceptLicense=yes\nDir1=C:\\Donn\u00e9es\n"),
+                           ("marked.ini", "\ufeff[Tarnwick]\nAcceptLicense=yes\nDir1=C:\\Donn\u00e9es\n")):
+            with self.subTest(name):
+                machine = self.new_machine()
+                package = self.package(SAMPLE, machine)
+                machine.make_folder("C:\\Donn\u00e9es")
+                answers = machine.host_file(name, text.encode("utf-8"))
+                run = self.run_cli("install", package, "Options=1", machine=machine, answers_file=answers)
+                self.assertExit(run, REBOOT_REQUIRED)
+                self.assertIn("C:\\Donn\u00e9es\\Sample\\cfx_sample.cfm", machine.files())
+                self.assertNotIn("\u00c3", "".join(machine.files()))
 
     def jvm_run(self, seed_jvm, *answers):
         machine = self.new_machine()

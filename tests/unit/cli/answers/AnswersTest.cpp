@@ -99,11 +99,20 @@ TEST(Answers, NamesEveryMistakeWithItsLine)
         { "[Tarnwick]\nOptions=1,,2", {}, 7, "answers.ini:2: Options has an empty item" },
         { "[Tarnwick]\nOptions=3,1,3", {}, 7, "answers.ini:2: option 3 is listed twice" },
         { "\xFF\xFE[\0T\0", {}, 7,
-            "answers.ini:1: the file is UTF-16 text; save it in the system code page (ANSI)" },
-        { "\xEF\xBB\xBF[Tarnwick]\nDir1=C:\\\xC3\xA9", {}, 7,
-            "answers.ini:1: the file is UTF-8 text with non-ASCII characters; save it in the system code "
-            "page "
-            "(ANSI)" },
+            "answers.ini:1: the file is UTF-16 text; save it as UTF-8 or in the system code page (ANSI)" },
+        { "\xEF\xBB\xBF[Tarnwick]\nDir1=C:\\\xE9t\xE9", {}, 7,
+            "answers.ini:1: the file is marked as UTF-8 text but is not well-formed UTF-8" },
+        // U+0100 is not in the system code page.
+        { "[Tarnwick]\nDir1=C:\\\xC4\x80\n", {}, 7,
+            "answers.ini:2: the line holds a character the system code page cannot hold" },
+        { "[Tarnwick]\nCreateFolders=\x01\x1b[2J", {}, 7,
+            "answers.ini:2: CreateFolders takes yes or no, not '\\x01\\x1B[2J'" },
+        { "[Tarnwick]\nDir2=C:\\" + std::string(246, 'a'), {}, 7,
+            "answers.ini:2: Dir2 is 249 characters long; a folder the install creates takes at most 247" },
+        { "", { "Dir3=" + std::string(20u << 20, 'x') }, 7,
+            "--set:1: Dir3 is 20971520 characters long; a folder the install creates takes at most 247" },
+        { "", { "AcceptLicense=" + std::string(1000, 'y') }, 7,
+            "--set:1: AcceptLicense takes yes or no, not '" + std::string(80, 'y') + "...'" },
         { "", { "Dir1" }, 7, "--set:1: expected KEY=VALUE, not 'Dir1'" },
         { "", { "Dir1=a", "Colour=red" }, 7, "--set:2: unknown key 'Colour'" },
         { "", { "Dir1=a", "RestartServer=no", "DIR1=b" }, 7, "--set:3: duplicate key Dir1 (first --set:1)" },
@@ -129,6 +138,42 @@ TEST(Answers, ReportsEveryMistakeAndKeepsNoBadValue)
     EXPECT_EQ(true, parsed.answers.acceptLicense);
     // A UTF-8 file that is plain ASCII reads as any other.
     EXPECT_EQ(Sets {}, Parse("\xEF\xBB\xBF[Tarnwick]\r\nDir1=C:\\x\r\n").errors);
+}
+
+TEST(Answers, UnicodeTextIsReadAsUtf8AndOtherTextInTheCodePage)
+{
+    // C:\Données as most editors save it (UTF-8, no mark), with the mark, and in the code page.
+    for (const std::string& text : { std::string("[Tarnwick]\nDir1=C:\\Donn\xC3\xA9" "es\n"),
+             std::string("\xEF\xBB\xBF[Tarnwick]\nDir1=C:\\Donn\xC3\xA9" "es\n"),
+             std::string("[Tarnwick]\nDir1=C:\\Donn\xE9" "es\n") }) {
+        const ParsedAnswers parsed = Parse(text);
+        EXPECT_EQ(Sets {}, parsed.errors) << text;
+        EXPECT_EQ(std::optional<std::string>("C:\\Donn\xE9" "es"), parsed.answers.dirs[0]) << text;
+    }
+    // Overlong forms, surrogates and cut sequences are not UTF-8: the bytes are the code page's.
+    for (const char* bytes : { "\xC0\xA9", "\xED\xA0\x80", "\xE9\x80", "\xF4\x90\x80\x80" }) {
+        const ParsedAnswers parsed = Parse(std::string("[Tarnwick]\nDir1=C:\\") + bytes + "\n");
+        EXPECT_EQ(Sets {}, parsed.errors);
+        EXPECT_EQ(std::optional<std::string>(std::string("C:\\") + bytes), parsed.answers.dirs[0]);
+    }
+    // The longest folder passes.
+    EXPECT_EQ(Sets {}, Parse("[Tarnwick]\nDir1=C:\\" + std::string(244, 'a') + "\n").errors);
+}
+
+TEST(Answers, AtMostTwentyMistakesAreShown)
+{
+    std::string text = "[Tarnwick]\n";
+    for (int i = 0; i < 25; ++i)
+        text += "Colour" + std::to_string(i) + "=red\n";
+    const ParsedAnswers parsed = Parse(text);
+    ASSERT_EQ(25u, parsed.errors.size());
+    const std::vector<std::string> shown = parsed.ShownErrors();
+    ASSERT_EQ(21u, shown.size());
+    EXPECT_EQ("answers.ini:21: unknown key 'Colour19'", shown[19]);
+    EXPECT_EQ("and 5 more", shown[20]);
+    ParsedAnswers few;
+    few.errors = { "a", "b" };
+    EXPECT_EQ(few.errors, few.ShownErrors());
 }
 
 TEST(Answers, FormatsACompleteFile)
