@@ -33,6 +33,11 @@ BOOL MachineChanges::CopyFileSeeing(const std::string& from, const std::string& 
     return ::CopyFileSeeing(from.c_str(), to.c_str(), FALSE, bytes);
 }
 
+BOOL MachineChanges::KeepCopy(const std::string& from, const std::string& to)
+{
+    return CopyFileA(from.c_str(), to.c_str(), TRUE);
+}
+
 RegistryChange MachineChanges::WriteString(
     HKEY root, const std::string& keyPath, const std::string& name, const std::string& data)
 {
@@ -82,9 +87,39 @@ BOOL MachineChanges::StartCommand(const std::string& commandLine)
     return StartWindowlessProcess(commandLine) ? TRUE : FALSE;
 }
 
+BOOL MachineChanges::RunCommand(const std::string& commandLine, std::optional<DWORD>& exitCode)
+{
+    const UniqueObject process = StartWindowlessProcess(commandLine);
+    if (!process)
+        return FALSE; // the last error stays the start's
+    DWORD code = STILL_ACTIVE;
+    if (WaitForSingleObject(process.get(), INFINITE) != WAIT_OBJECT_0
+        || !GetExitCodeProcess(process.get(), &code))
+        code = STILL_ACTIVE;
+    exitCode = code;
+    return TRUE;
+}
+
 void MachineChanges::Pause(DWORD milliseconds)
 {
     (void)SleepEx(milliseconds, FALSE);
+}
+
+std::optional<std::string> MachineChanges::StoredText(
+    HKEY root, const std::string& keyPath, const std::string& name)
+{
+    UniqueKey key;
+    if (RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS)
+        return std::nullopt;
+    DWORD size = 0;
+    if (RegQueryValueExA(key.get(), name.c_str(), nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    std::vector<char> buffer(static_cast<std::size_t>(size) + 1, '\0');
+    if (RegQueryValueExA(
+            key.get(), name.c_str(), nullptr, nullptr, reinterpret_cast<LPBYTE>(buffer.data()), &size)
+        != ERROR_SUCCESS)
+        return std::nullopt;
+    return std::string(buffer.data());
 }
 
 MachineChanges& GetMachineChanges()

@@ -9,6 +9,7 @@
 #include "platform/UniqueHandle.h"
 #include "platform/win32.h"
 
+#include <optional>
 #include <string>
 
 // The outcome of one registry change, with Win32's codes.
@@ -30,7 +31,10 @@ public:
     // source's size as the folder listing gave it, for those who watch; the copy does not use it.
     virtual BOOL CopyFileTo(const std::string& from, const std::string& to, ULONGLONG size);
     // The same copy, everything it holds also handed to bytes as it is made (CopyFileSeeing).
-    BOOL CopyFileSeeing(const std::string& from, const std::string& to, CopiedBytes& bytes);
+    virtual BOOL CopyFileSeeing(const std::string& from, const std::string& to, CopiedBytes& bytes);
+    // CopyFileA that never replaces: FALSE with ERROR_FILE_EXISTS when to exists already. For a copy
+    // kept aside, such as a file's backup before it is replaced.
+    virtual BOOL KeepCopy(const std::string& from, const std::string& to);
     // Opens root\keyPath for writing (never creating it) and sets name to data as REG_SZ.
     virtual RegistryChange WriteString(
         HKEY root, const std::string& keyPath, const std::string& name, const std::string& data);
@@ -40,8 +44,18 @@ public:
     // Starts a command line as a process without a window and does not wait for it: TRUE when it
     // started.
     virtual BOOL StartCommand(const std::string& commandLine);
+    // Starts a command line as StartCommand does and waits for it to end: TRUE when it started,
+    // with exitCode set to its exit code (STILL_ACTIVE when that cannot be read); FALSE with the
+    // last error set. A machine that only plans starts nothing: TRUE, exitCode left empty.
+    virtual BOOL RunCommand(const std::string& commandLine, std::optional<DWORD>& exitCode);
     // Waits before the next change (between stopping and starting a service).
     virtual void Pause(DWORD milliseconds);
+
+    // A value's data as text, cut at its first zero byte; empty when the key or the value is
+    // missing or cannot be read. Unlike the product's registry reads, an absent value is told
+    // apart from an empty one.
+    virtual std::optional<std::string> StoredText(
+        HKEY root, const std::string& keyPath, const std::string& name);
 };
 
 // Starts a command line as a process without a window, its handles not inherited: the process

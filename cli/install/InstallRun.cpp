@@ -11,6 +11,7 @@
 #include "engine/InstallSteps.h"
 #include "engine/PathText.h"
 #include "platform/MachineSetup.h"
+#include "platform/PlannedMachine.h"
 #include "platform/UniqueHandle.h"
 #include "settings/JvmSettings.h"
 #include "settings/LicenseText.h"
@@ -220,6 +221,7 @@ int RunInstall(const CommandLine& line)
     }
     // People read a plan's changes on standard output, an install's progress on standard error.
     const bool describe = planning && !line.json;
+    log.DescribeChanges(describe);
     if (describe)
         log.SetConsole(stdout);
     else if (!log.HasLog() || line.log == std::string("-"))
@@ -247,8 +249,11 @@ int RunInstall(const CommandLine& line)
         log.Write(
             JsonLine::Event("message").Add("text", warning).Add("warning", true), "warning: " + warning);
 
-    ObservedChanges changes(log, planning, describe);
+    // A plan makes its changes on a machine that only records them.
+    PlannedMachine planned;
+    ObservedChanges changes(log, planning ? planned : GetMachineChanges());
     changes.SetProgress(!line.log && StandardErrorIsTerminal());
+    changes.SetDigests(!planning && log.HasLog());
     if (line.backup && !planning)
         changes.SetBackupFolder(*line.backup);
     const auto finish = [&](int code) {

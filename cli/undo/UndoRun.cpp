@@ -250,7 +250,7 @@ private:
             Keep(change, Event("kept", change), "not a key this program writes", what);
             return;
         }
-        const std::optional<std::string> now = StoredText(root, keyPath, change.name);
+        const std::optional<std::string> now = m_machine.StoredText(root, keyPath, change.name);
         if (now == change.oldData) {
             ++m_asBefore; // already as it was before the install
             return;
@@ -449,6 +449,7 @@ private:
     }
 
     EventLog& m_log;
+    MachineChanges m_machine; // the platform's own
     unsigned m_undone = 0;
     unsigned m_kept = 0;
     unsigned m_asBefore = 0;
