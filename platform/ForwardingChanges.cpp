@@ -37,6 +37,31 @@ RegistryChange ForwardingChanges::CreateSubKey(
     return m_machine.CreateSubKey(root, parentPath, childName);
 }
 
+RegistryChange ForwardingChanges::DeleteValue(HKEY root, const std::string& keyPath, const std::string& name)
+{
+    return m_machine.DeleteValue(root, keyPath, name);
+}
+
+RegistryChange ForwardingChanges::DeleteKey(HKEY root, const std::string& keyPath)
+{
+    return m_machine.DeleteKey(root, keyPath);
+}
+
+BOOL ForwardingChanges::RemoveFile(const std::string& path)
+{
+    return m_machine.RemoveFile(path);
+}
+
+BOOL ForwardingChanges::RemoveFolder(const std::string& path)
+{
+    return m_machine.RemoveFolder(path);
+}
+
+BOOL ForwardingChanges::RestoreFile(const std::string& copy, const std::string& path)
+{
+    return m_machine.RestoreFile(copy, path);
+}
+
 BOOL ForwardingChanges::StartCommand(const std::string& commandLine)
 {
     return m_machine.StartCommand(commandLine);
@@ -56,4 +81,14 @@ std::optional<std::string> ForwardingChanges::StoredText(
     HKEY root, const std::string& keyPath, const std::string& name)
 {
     return m_machine.StoredText(root, keyPath, name);
+}
+
+bool ForwardingChanges::ListKey(HKEY root, const std::string& keyPath, KeyNames& names)
+{
+    return m_machine.ListKey(root, keyPath, names);
+}
+
+PathState ForwardingChanges::LookAt(const std::string& path)
+{
+    return m_machine.LookAt(path);
 }

@@ -21,11 +21,18 @@ public:
         HKEY root, const std::string& keyPath, const std::string& name, const std::string& data) override;
     RegistryChange CreateSubKey(
         HKEY root, const std::string& parentPath, const std::string& childName) override;
+    RegistryChange DeleteValue(HKEY root, const std::string& keyPath, const std::string& name) override;
+    RegistryChange DeleteKey(HKEY root, const std::string& keyPath) override;
+    BOOL RemoveFile(const std::string& path) override;
+    BOOL RemoveFolder(const std::string& path) override;
+    BOOL RestoreFile(const std::string& copy, const std::string& path) override;
     BOOL StartCommand(const std::string& commandLine) override;
     BOOL RunCommand(const std::string& commandLine, std::optional<DWORD>& exitCode) override;
     void Pause(DWORD milliseconds) override;
     std::optional<std::string> StoredText(
         HKEY root, const std::string& keyPath, const std::string& name) override;
+    bool ListKey(HKEY root, const std::string& keyPath, KeyNames& names) override;
+    PathState LookAt(const std::string& path) override;
 
 protected:
     MachineChanges& Machine() { return m_machine; }

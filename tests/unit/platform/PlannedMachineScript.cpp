@@ -2,6 +2,12 @@
 
 #include "RegistryHelpers.h"
 
+#include <gtest/gtest.h>
+
+#include "platform/PlannedMachine.h"
+#include "platform/UniqueHandle.h"
+
+#include <algorithm>
 #include <filesystem>
 
 void Transcript::Add(const std::string& step, BOOL result)
@@ -23,6 +29,52 @@ void Transcript::Add(const std::string& step, const RegistryChange& result)
 void Transcript::Add(const std::string& step, const std::optional<std::string>& text)
 {
     lines.push_back(step + ": " + (text ? "\"" + *text + "\"" : "(absent)"));
+}
+
+namespace {
+
+std::string ReadWhole(const std::string& path)
+{
+    UniqueFile file(
+        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file)
+        return "(unreadable)";
+    std::string bytes;
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read > 0)
+        bytes.append(buffer, read);
+    return bytes;
+}
+
+std::string Joined(std::vector<std::string> names)
+{
+    std::sort(names.begin(), names.end());
+    std::string text;
+    for (const std::string& name : names)
+        text += (text.empty() ? "" : ",") + name;
+    return text;
+}
+
+} // namespace
+
+void Transcript::Add(const std::string& step, const PathState& state)
+{
+    if (!state.present)
+        lines.push_back(step + ": absent");
+    else if (state.folder)
+        lines.push_back(step + ": folder");
+    else
+        lines.push_back(step + ": file of " + std::to_string(state.bytes) + " bytes, \""
+            + ReadWhole(state.contents) + "\""
+            + ((state.attributes & FILE_ATTRIBUTE_READONLY) ? ", read-only" : ""));
+}
+
+void Transcript::Add(const std::string& step, bool listed, KeyNames names)
+{
+    lines.push_back(step + ": "
+        + (listed ? "subkeys " + Joined(names.subkeys) + "; values " + Joined(names.values)
+                  : "cannot be opened"));
 }
 
 std::ostream& operator<<(std::ostream& out, const Transcript& transcript)
@@ -68,4 +120,16 @@ std::ostream& operator<<(std::ostream& out, const MachineState& state)
     for (const auto& [name, data] : state.registry)
         out << "\n  " << name << " = " << data;
     return out;
+}
+
+void ExpectSameAnswers(const Script& script, const TempFolder& folder)
+{
+    const MachineState before = Snapshot(folder);
+    PlannedMachine planned;
+    const Transcript plan = script(planned, folder);
+    EXPECT_EQ(Snapshot(folder), before) << "the plan changed the machine";
+    MachineChanges machine;
+    const Transcript made = script(machine, folder);
+    EXPECT_EQ(plan, made);
+    EXPECT_NE(Snapshot(folder), before) << "the script changed nothing: it tests nothing";
 }

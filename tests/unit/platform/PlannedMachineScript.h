@@ -20,6 +20,10 @@ struct Transcript {
     void Add(const std::string& step, bool result);
     void Add(const std::string& step, const RegistryChange& result);
     void Add(const std::string& step, const std::optional<std::string>& text);
+    // Whether it is there, what it is, and the bytes its contents name.
+    void Add(const std::string& step, const PathState& state);
+    // The names sorted: the order of a listing is the registry's.
+    void Add(const std::string& step, bool listed, KeyNames names);
     bool operator==(const Transcript&) const = default;
 };
 std::ostream& operator<<(std::ostream& out, const Transcript& transcript);
@@ -35,3 +39,7 @@ struct MachineState {
 };
 std::ostream& operator<<(std::ostream& out, const MachineState& state);
 MachineState Snapshot(const TempFolder& folder);
+
+// The script's transcript on a PlannedMachine, which must leave the machine as it was, against its
+// transcript on the machine itself, which must change something.
+void ExpectSameAnswers(const Script& script, const TempFolder& folder);
