@@ -46,6 +46,22 @@ def option(number, caption, kind, **attributes):
     return lines
 
 
+def nested_package():
+    """Option 1 creates C:\\New\\Deep and its tree; option 2 copies into a folder of that tree
+    (which a plan must see as made), replacing a file option 1 copied; option 4 writes into the
+    key option 3 made."""
+    lines = ['<INSTALL_TITLE VALUE="Nested">', '<DIR1 VISIBLE="true">',
+             '<DIR1 CAPTION="Tags">', '<DIR1 VALUE="C:\\New\\Deep">']
+    lines += option(1, "Copy the tree", "Copy", SOURCE="b", DEST="%DIR1%")
+    lines += option(2, "Copy into it", "Copy", SOURCE="a", DEST="%DIR1%\\a")
+    lines += option(3, "Tag", "C++CFX", TAGNAME="CFX_N", CLASS="%DIR1%\\n.dll",
+                    DESCRIPTION="n")
+    lines += option(4, "Same tag again", "JavaCFX", TAGNAME="CFX_N", CLASS="n.N",
+                    DESCRIPTION="again")
+    return {"install.conf": conf(*lines), "a/x/one.txt": b"1" * 10, "b/two.txt": b"2",
+            "b/a/x/one.txt": b"replaced by option 2"}
+
+
 class State:
     """What a machine holds at one moment."""
 
@@ -691,19 +707,7 @@ class PlanTests(CliCase):
         self.assertTrue(all(e["old"] is not None for e in plan.of("value-written")))
 
     def test_what_one_option_makes_the_next_finds(self):
-        # Option 1 creates C:\\New\\Deep and its tree; option 2 copies into a folder of that
-        # tree, which the plan must see as made; option 4 writes into the key option 3 made.
-        lines = ['<INSTALL_TITLE VALUE="Nested">', '<DIR1 VISIBLE="true">',
-                 '<DIR1 CAPTION="Tags">', '<DIR1 VALUE="C:\\New\\Deep">']
-        lines += option(1, "Copy the tree", "Copy", SOURCE="b", DEST="%DIR1%")
-        lines += option(2, "Copy into it", "Copy", SOURCE="a", DEST="%DIR1%\\a")
-        lines += option(3, "Tag", "C++CFX", TAGNAME="CFX_N", CLASS="%DIR1%\\n.dll",
-                        DESCRIPTION="n")
-        lines += option(4, "Same tag again", "JavaCFX", TAGNAME="CFX_N", CLASS="n.N",
-                        DESCRIPTION="again")
-        files = {"install.conf": conf(*lines), "a/x/one.txt": b"1" * 10, "b/two.txt": b"2",
-                 "b/a/x/one.txt": b"replaced by option 2"}
-        plan, _ = self.check_twins(None, files=files,
+        plan, _ = self.check_twins(None, files=nested_package(),
                                    prepare=lambda machine, _: machine.make_folder("C:\\New"))
         self.assertEqual([e["path"] for e in plan.of("folder-created")],
                          ["C:\\New\\Deep", "C:\\New\\Deep\\a", "C:\\New\\Deep\\a\\x"])
@@ -1115,6 +1119,64 @@ class UndoTests(CliCase):
                 self.assertRestored(before, machine)
                 machine.close()
 
+    def test_a_plan_of_an_undo_is_the_undo_and_changes_nothing(self):
+        def sample(machine):
+            return self.install(self.package(SAMPLE, machine=machine), "AcceptLicense=yes",
+                                "RestartServer=yes", machine=machine)
+
+        def replaced_with_backup(machine):
+            package = self.package(SAMPLE, machine=machine)
+            self.assertExit(self.install(package, "AcceptLicense=yes", machine=machine),
+                            REBOOT_REQUIRED)
+            return self.install(package, "AcceptLicense=yes", machine=machine,
+                                extra=["--backup", self.BACKUP])
+
+        def replaced_in_the_same_run(machine):
+            # Undo restores one.txt from its backup, then finds it as option 1 left it.
+            machine.make_folder("C:\\New")
+            package = machine.add_package("nested", files=nested_package())
+            return self.install(package, machine=machine, extra=["--backup", self.BACKUP])
+
+        def changed_since(machine):
+            run = self.install(self.package(PLAIN, machine=machine), machine=machine)
+            machine.write_file("C:\\CFusion\\CustomTags\\Plain\\lines.cfm", b"edited")
+            machine.write_file("C:\\CFusion\\CustomTags\\Plain\\docs\\notes.txt", b"ours")
+            text = machine.registry_text().replace("\r\n", "\n")
+            machine.seed_registry(text.replace("Counts the lines of a text (Plain Tag Pack)", "Ours"))
+            return run
+
+        def class_path_grown(machine):
+            run = self.install(self.package(SAMPLE, machine=machine), "AcceptLicense=yes",
+                               machine=machine)
+            ours = SEED_CLASS_PATH + ";C:\\CFusion\\CustomTags\\Sample\\cfx_sample.jar"
+            text = machine.registry_text().replace("\r\n", "\n")
+            machine.seed_registry(text.replace(reg_string(ours),
+                                               reg_string(ours + ";C:\\Other\\other.jar")))
+            return run
+
+        for installed, code in ((sample, SUCCESS), (replaced_with_backup, SUCCESS),
+                                (replaced_in_the_same_run, SUCCESS),
+                                (changed_since, INSTALL_FAILURE), (class_path_grown, SUCCESS)):
+            with self.subTest(installed.__name__):
+                machine = self.new_machine()
+                run = installed(machine)
+                self.assertIn(run.end["exit"], (SUCCESS, REBOOT_REQUIRED), run.describe())
+                log = run.args[run.args.index("--log") + 1]
+                before = State(machine)
+                plan = machine.run("undo", "--log", log, "--plan", "--json")
+                self.assertUnchanged(before, machine)
+                text = machine.run("undo", "--log", log, "--plan")
+                self.assertUnchanged(before, machine)
+                undone = self.undo(run)
+                self.assertExit(undone, code)
+                self.assertEqual(plan.status, undone.status, plan.describe())
+                self.assertEqual(text.status, undone.status, text.describe())
+                self.assertEqual(without_times(parse_log(plan.stdout)), without_times(undone.events))
+                # The text says what undo said, on standard output.
+                self.assertEqual(text.stdout.splitlines()[1:], undone.stderr.splitlines()[1:])
+                self.assertTrue(text.stdout.startswith("Plan to undo the install of "))
+                self.assertEqual(plan.stderr + text.stderr, "")
+
     def test_logs_it_cannot_use(self):
         package = self.package(PLAIN)
         before = State(self.machine)
@@ -1143,7 +1205,9 @@ class UndoTests(CliCase):
                          r"broken\.jsonl:\d+: not a line of a tarnwick-cli log")
         with self.machine.hold_install_lock():
             held = self.machine.run("undo", "--log", log)
+            planned = self.machine.run("undo", "--log", log, "--plan")  # takes no lock
         self.assertEqual(held.status, self.machine.exit_status(ALREADY_RUNNING))
+        self.assertEqual(planned.status, self.machine.exit_status(SUCCESS), planned.describe())
         self.assertUnchanged(after)
         forced = self.undo(run, "--force", log=foreign)
         self.assertExit(forced, SUCCESS)
