@@ -6,13 +6,12 @@
 #include "cli/install/AnsweringService.h"
 #include "cli/install/ObservedChanges.h"
 #include "cli/log/EventLog.h"
+#include "cli/RunFrame.h"
 #include "cli/WholeFile.h"
 #include "config/ConfigParser.h"
 #include "engine/InstallSteps.h"
 #include "engine/PathText.h"
 #include "platform/MachineSetup.h"
-#include "platform/PlannedMachine.h"
-#include "platform/UniqueHandle.h"
 #include "settings/JvmSettings.h"
 #include "settings/LicenseText.h"
 
@@ -170,64 +169,25 @@ const char* OptionTypeText(const std::string& type)
     return type.empty() ? "(none)" : type.c_str();
 }
 
-} // namespace
-
-int RunInstall(const CommandLine& line)
+// The backup folder is settled before the log is opened: a log file named again is replaced, and
+// the log of an earlier install is what undo needs, so a run refused for its backup folder must
+// leave it as it was. false with the reason reported; created: the run made the folder.
+bool SettleBackupFolder(MachineChanges& machine, const std::string& folder, bool& created)
 {
-    const bool planning = line.command == "plan";
-    Package package;
-    if (!OpenPackage(line.package, package))
-        return kExitBadPackage;
-    Answers answers;
-    if (!ReadAnswers(line, package, answers))
-        return kExitInvalidCommandLine;
-
-    // The lock is held from before the first change to the end of the run. A plan changes nothing
-    // and takes none.
-    UniqueObject lock;
-    if (!planning) {
-        lock.reset(CreateMutexA(nullptr, FALSE, kInstallMutex));
-        if (!lock || GetLastError() == ERROR_ALREADY_EXISTS) {
-            ReportError("another tarnwick-cli install is running on this machine");
-            return kExitAlreadyRunning;
-        }
+    const PathState state = machine.LookAt(folder);
+    if (!state.present)
+        created = machine.CreateFolder(folder) != FALSE;
+    if (state.present ? !state.folder : !created) {
+        ReportError("cannot use " + folder + " as the backup folder");
+        return false;
     }
+    return true;
+}
 
-    // The backup folder is settled before the log is opened: a log file named again is replaced,
-    // and the log of an earlier install is what undo needs, so a run refused for its backup folder
-    // must leave it as it was.
-    bool backupCreated = false;
-    if (line.backup && !planning) {
-        const DWORD attributes = GetFileAttributesA(line.backup->c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES)
-            backupCreated = CreateDirectoryA(line.backup->c_str(), nullptr) != FALSE;
-        if (attributes == INVALID_FILE_ATTRIBUTES ? !backupCreated
-                                                  : !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-            ReportError("cannot use " + *line.backup + " as the backup folder");
-            return kExitInvalidCommandLine;
-        }
-    }
-
-    EventLog log;
-    log.FlushEachLine(!planning);
-    std::string error;
-    if (planning && line.json)
-        (void)log.OpenLog("-", error);
-    else if (line.log && !log.OpenLog(*line.log, error)) {
-        ReportError(error);
-        if (backupCreated)
-            (void)RemoveDirectoryA(line.backup->c_str()); // nothing is left of a refused run
-        return kExitInvalidCommandLine;
-    }
-    // People read a plan's changes on standard output, an install's progress on standard error.
-    const bool describe = planning && !line.json;
-    log.DescribeChanges(describe);
-    if (describe)
-        log.SetConsole(stdout);
-    else if (!log.HasLog() || line.log == std::string("-"))
-        log.SetConsole(line.log == std::string("-") ? nullptr : stderr);
-
-    const Choices choices = Decide(package, answers);
+// The start event, with every answer's effective value and where it came from, and the warnings.
+void WriteStart(EventLog& log, JsonLine start, const CommandLine& line, const Package& package,
+    const Answers& answers, const Choices& choices)
+{
     const std::array<std::string, answerKeyCount> values = EffectiveValues(choices);
     JsonLine used;
     for (std::size_t i = 0; i < answerKeyCount; ++i) {
@@ -236,57 +196,19 @@ int RunInstall(const CommandLine& line)
         entry.Add("value", values[i]).Add("source", Answers::SourceName(answers.SourceOf(key)));
         used.AddObject(Answers::KeyName(key), entry);
     }
-    log.Write(JsonLine::Event("start")
-                  .Add("program", "tarnwick-cli")
-                  .Add("version", TARNWICK_VERSION)
-                  .Add("command", line.command)
-                  .Add("computer", ComputerName())
-                  .Add("package", line.package)
+    log.Write(start.Add("package", line.package)
                   .Add("title", package.config.getInstallTitle())
                   .AddObject("answers", used),
-        (planning ? "Plan for " : "Installing ") + package.config.getInstallTitle());
+        (line.command == "plan" ? "Plan for " : "Installing ") + package.config.getInstallTitle());
     for (const std::string& warning : choices.warnings)
         log.Write(
             JsonLine::Event("message").Add("text", warning).Add("warning", true), "warning: " + warning);
+}
 
-    // A plan makes its changes on a machine that only records them.
-    PlannedMachine planned;
-    ObservedChanges changes(log, planning ? planned : GetMachineChanges());
-    changes.SetProgress(!line.log && StandardErrorIsTerminal());
-    changes.SetDigests(!planning && log.HasLog());
-    if (line.backup && !planning)
-        changes.SetBackupFolder(*line.backup);
-    const auto finish = [&](int code) {
-        const ObservedChanges::Counts& counts = changes.GetCounts();
-        JsonLine countsLine;
-        countsLine.Add("folders", counts.folders)
-            .Add("files", counts.files)
-            .Add("bytes", counts.bytes)
-            .Add("keys", counts.keys)
-            .Add("values", counts.values)
-            .Add("failedCopies", counts.failedCopies)
-            .Add("failedWrites", counts.failedWrites)
-            .Add("commands", counts.commands)
-            .Add("failedCommands", counts.failedCommands);
-        log.Write(JsonLine::Event("end").Add("exit", code).AddObject("counts", countsLine),
-            std::to_string(counts.folders) + " folders created, " + std::to_string(counts.files) + " files ("
-                + std::to_string(counts.bytes) + " bytes) copied, " + std::to_string(counts.keys)
-                + " keys created, " + std::to_string(counts.values) + " values written; exit code "
-                + std::to_string(code));
-        if (!log.LogIntact()) {
-            ReportError("the log could not be written completely");
-            if (code == kExitSuccess || code == kExitRebootRequired)
-                return kExitInstallFailure;
-        }
-        return code;
-    };
-
-    if (package.licence.found && !choices.acceptLicense) {
-        log.Write(JsonLine::Event("message").Add("text", "The licence was not accepted (AcceptLicense=yes)"),
-            "The package has a licence: accept it with AcceptLicense=yes. Nothing was changed.");
-        return finish(kExitUserExit);
-    }
-
+// Every option the product's install sequence applies, answered as choices say; the exit code.
+int Apply(EventLog& log, ObservedChanges& changes, const CommandLine& line, const Package& package,
+    const Choices& choices)
+{
     MachineChanges* previous = SetMachineChanges(&changes);
     bool aborted = false;
     bool restartDeclined = false;
@@ -323,12 +245,76 @@ int RunInstall(const CommandLine& line)
     (void)SetMachineChanges(previous);
 
     const ObservedChanges::Counts& counts = changes.GetCounts();
-    int code = kExitSuccess;
     if (aborted || counts.failedWrites > 0)
-        code = kExitInstallFailure;
-    else if (package.config.restartServer && (restartDeclined || counts.failedCommands > 0))
-        code = kExitRebootRequired;
-    return finish(code);
+        return kExitInstallFailure;
+    if (package.config.restartServer && (restartDeclined || counts.failedCommands > 0))
+        return kExitRebootRequired;
+    return kExitSuccess;
+}
+
+int Finish(RunFrame& frame, const ObservedChanges::Counts& counts, int code)
+{
+    JsonLine line;
+    line.Add("folders", counts.folders)
+        .Add("files", counts.files)
+        .Add("bytes", counts.bytes)
+        .Add("keys", counts.keys)
+        .Add("values", counts.values)
+        .Add("failedCopies", counts.failedCopies)
+        .Add("failedWrites", counts.failedWrites)
+        .Add("commands", counts.commands)
+        .Add("failedCommands", counts.failedCommands);
+    return frame.Finish(code, line,
+        std::to_string(counts.folders) + " folders created, " + std::to_string(counts.files) + " files ("
+            + std::to_string(counts.bytes) + " bytes) copied, " + std::to_string(counts.keys)
+            + " keys created, " + std::to_string(counts.values) + " values written");
+}
+
+} // namespace
+
+int RunInstall(const CommandLine& line)
+{
+    Package package;
+    if (!OpenPackage(line.package, package))
+        return kExitBadPackage;
+    Answers answers;
+    if (!ReadAnswers(line, package, answers))
+        return kExitInvalidCommandLine;
+    RunFrame frame(line.command == "plan");
+    if (!frame.Lock("another tarnwick-cli install is running on this machine"))
+        return kExitAlreadyRunning;
+    const bool backup = line.backup && !frame.IsPlan();
+    bool backupCreated = false;
+    if (backup && !SettleBackupFolder(frame.Machine(), *line.backup, backupCreated))
+        return kExitInvalidCommandLine;
+    if (!frame.OpenLog(
+            frame.IsPlan() ? (line.json ? std::optional<std::string>("-") : std::nullopt) : line.log)) {
+        if (backupCreated)
+            (void)frame.Machine().RemoveFolder(*line.backup); // nothing is left of a refused run
+        return kExitInvalidCommandLine;
+    }
+    EventLog& log = frame.Log();
+    // People read a plan's changes on standard output, an install's progress on standard error.
+    log.DescribeChanges(frame.IsPlan() && !line.json);
+    if (frame.IsPlan() && !line.json)
+        log.SetConsole(stdout);
+    else if (!log.HasLog() || line.log == std::string("-"))
+        log.SetConsole(line.log == std::string("-") ? nullptr : stderr);
+
+    const Choices choices = Decide(package, answers);
+    WriteStart(log, frame.StartEvent(line.command), line, package, answers, choices);
+    ObservedChanges changes(log, frame.Machine());
+    changes.SetProgress(!line.log && StandardErrorIsTerminal());
+    changes.SetDigests(!frame.IsPlan() && log.HasLog());
+    if (backup)
+        changes.SetBackupFolder(*line.backup);
+    if (package.licence.found && !choices.acceptLicense) {
+        log.Write(JsonLine::Event("message").Add("text", "The licence was not accepted (AcceptLicense=yes)"),
+            "The package has a licence: accept it with AcceptLicense=yes. Nothing was changed.");
+        return Finish(frame, changes.GetCounts(), kExitUserExit);
+    }
+    const int code = Apply(log, changes, line, package, choices);
+    return Finish(frame, changes.GetCounts(), code);
 }
 
 int PrintAnswers(const CommandLine& line)
@@ -393,13 +379,4 @@ int PrintAnswers(const CommandLine& line)
             lines += text[i];
     std::fwrite(lines.data(), 1, lines.size(), stdout);
     return kExitSuccess;
-}
-
-const char kInstallMutex[] = "Global\\TarnwickCliInstall";
-
-std::string ComputerName()
-{
-    char name[MAX_COMPUTERNAME_LENGTH + 1] = {};
-    DWORD size = sizeof name;
-    return GetComputerNameA(name, &size) ? std::string(name, size) : std::string();
 }

@@ -12,10 +12,3 @@ int RunInstall(const CommandLine& line);
 
 // answers: a complete answers file for the package on this machine, on standard output.
 int PrintAnswers(const CommandLine& line);
-
-// One run that changes the machine at a time: a second one would interleave its changes with the
-// first's. install and undo hold this named mutex from before their first change to their end.
-extern const char kInstallMutex[];
-
-// The name the log's start event records, to tell the machines of a fleet apart.
-std::string ComputerName();

@@ -807,9 +807,14 @@ class LogTests(CliCase):
         if self.machine.__class__.__name__ != "NativeMachine" or not os.path.exists("/dev/full"):
             self.skipTest("needs the native program and /dev/full")
         package = self.package(PLAIN)
-        for args in (["plan", "--package", package, "--json"],
+        installed = self.install(package)
+        log = installed.args[installed.args.index("--log") + 1]
+        # Each would exit with 0: the undos come first, while the install is there to take back.
+        for args in (["undo", "--log", log, "--plan", "--json"],
+                     ["undo", "--log", log, "--log-out", "-"],
+                     ["plan", "--package", package, "--json"],
                      ["install", "--package", package, "--log", "-"]):
-            with self.subTest(command=args[0]), open("/dev/full", "wb") as full:
+            with self.subTest(command=args[:4]), open("/dev/full", "wb") as full:
                 done = subprocess.run(self.machine._command(args), env=self.machine._environment(),
                                       cwd=self.machine.scratch, stdin=subprocess.DEVNULL,
                                       stdout=full, stderr=subprocess.PIPE, timeout=120)
