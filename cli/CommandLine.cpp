@@ -72,7 +72,11 @@ constexpr std::array<ValueOption, 6> kValueOptions { {
     { "--package", [](CommandLine& line, const std::string& value) { line.package = value; } },
     { "--answers", [](CommandLine& line, const std::string& value) { line.answersFile = value; } },
     { "--set", [](CommandLine& line, const std::string& value) { line.sets.push_back(value); } },
-    { "--log", [](CommandLine& line, const std::string& value) { line.log = value; } },
+    { "--log",
+        [](CommandLine& line, const std::string& value) {
+            // What install writes is what undo reads.
+            (line.command == "undo" ? line.installLog : line.log) = value;
+        } },
     { "--backup", [](CommandLine& line, const std::string& value) { line.backup = value; } },
     { "--log-out", [](CommandLine& line, const std::string& value) { line.logOut = value; } },
 } };
@@ -143,7 +147,7 @@ bool CheckUndo(const CommandLine& line, std::string& error)
     const char* refusal = nullptr;
     if (line.command != "undo")
         return true;
-    if (!line.log)
+    if (!line.installLog)
         refusal = "undo needs --log FILE, the log of the install to take back";
     else if (line.plan && line.logOut)
         refusal = "undo --plan changes nothing and writes no log: --log-out does not go with it";

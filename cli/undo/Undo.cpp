@@ -10,6 +10,8 @@
 
 namespace {
 
+const char kNotOurKey[] = "not a key this program writes";
+
 // The class path's entries, split at ';'.
 std::vector<std::string> Entries(const std::string& list)
 {
@@ -66,9 +68,16 @@ void Undo::Take(const Change& change)
         Folder(change);
 }
 
-void Undo::Keep(const Change& change, JsonLine line, const std::string& reason, const std::string& text)
+void Undo::Keep(
+    const Change& change, const std::string& reason, const std::string& text, const Details& details)
 {
     ++m_kept;
+    JsonLine line = change.Event("kept");
+    // A key of another root is no change of this program's kind.
+    if (reason != kNotOurKey)
+        line.Add("change", change.event);
+    if (details)
+        details(line);
     line.Add("line", static_cast<std::uint64_t>(change.line)).Add("reason", reason);
     m_log.Write(line, "kept: " + text + " (" + reason + ")");
 }
@@ -79,7 +88,7 @@ void Undo::Value(const Change& change)
     HKEY root = nullptr;
     std::string keyPath;
     if (!SplitKey(change.key, root, keyPath)) {
-        Keep(change, change.Event("kept"), "not a key this program writes", what);
+        Keep(change, kNotOurKey, what);
         return;
     }
     const std::optional<std::string> now = m_changes.StoredText(root, keyPath, change.name);
@@ -93,13 +102,14 @@ void Undo::Value(const Change& change)
     }
     if (now && TakeOutEntry(change, root, keyPath, *now, what))
         return;
-    JsonLine line = change.Event("kept");
-    line.Add("change", change.event).Add("new", change.newData);
-    if (now)
-        line.Add("found", *now);
-    else
-        line.AddNull("found");
-    Keep(change, line, "changed since the install", what + " is " + (now ? "\"" + *now + "\"" : "absent"));
+    Keep(change, "changed since the install", what + " is " + (now ? "\"" + *now + "\"" : "absent"),
+        [&](JsonLine& line) {
+            line.Add("new", change.newData);
+            if (now)
+                line.Add("found", *now);
+            else
+                line.AddNull("found");
+        });
 }
 
 // The class path is shared: other packages may have appended since. Only the entry this install
@@ -137,9 +147,8 @@ void Undo::Restore(const Change& change, HKEY root, const std::string& keyPath,
                                        : m_changes.DeleteValue(root, keyPath, change.name);
     const LONG status = result.open != ERROR_SUCCESS ? result.open : result.change;
     if (status != ERROR_SUCCESS) {
-        Keep(change,
-            change.Event("kept").Add("change", change.event).Add("error", static_cast<std::int64_t>(status)),
-            "cannot be written", what + " (error " + std::to_string(status) + ")");
+        Keep(change, "cannot be written", what + " (error " + std::to_string(status) + ")",
+            [&](JsonLine& line) { line.Add("error", static_cast<std::int64_t>(status)); });
         return;
     }
     ++m_undone;
@@ -150,7 +159,7 @@ void Undo::Key(const Change& change)
     HKEY root = nullptr;
     std::string keyPath;
     if (!SplitKey(change.key, root, keyPath)) {
-        Keep(change, change.Event("kept"), "not a key this program writes", change.key);
+        Keep(change, kNotOurKey, change.key);
         return;
     }
     KeyNames names;
@@ -161,19 +170,17 @@ void Undo::Key(const Change& change)
     const std::uint64_t subkeys = names.subkeys.size();
     const std::uint64_t values = names.values.size();
     if (subkeys != 0 || values != 0) {
-        Keep(change,
-            change.Event("kept").Add("change", change.event).Add("subkeys", subkeys).Add("values", values),
-            "changed since the install",
+        Keep(change, "changed since the install",
             change.key + " holds " + std::to_string(values) + " values and " + std::to_string(subkeys)
-                + " subkeys");
+                + " subkeys",
+            [&](JsonLine& line) { line.Add("subkeys", subkeys).Add("values", values); });
         return;
     }
     m_changes.Undoing(change);
     const LONG status = m_changes.DeleteKey(root, keyPath).change;
     if (status != ERROR_SUCCESS) {
-        Keep(change,
-            change.Event("kept").Add("change", change.event).Add("error", static_cast<std::int64_t>(status)),
-            "cannot be deleted", change.key + " (error " + std::to_string(status) + ")");
+        Keep(change, "cannot be deleted", change.key + " (error " + std::to_string(status) + ")",
+            [&](JsonLine& line) { line.Add("error", static_cast<std::int64_t>(status)); });
         return;
     }
     ++m_undone;
@@ -189,14 +196,11 @@ void Undo::File(const Change& change)
         return;
     }
     if (now.present && !asLeft) {
-        JsonLine line = change.Event("kept");
-        line.Add("change", change.event);
-        if (change.sha256.empty()) {
-            Keep(change, line, "not recorded", change.path + ": the log has no digest to compare with");
-            return;
-        }
-        line.Add("bytes", now.bytes).Add("sha256", now.sha256);
-        Keep(change, line, "changed since the install", change.path);
+        if (change.sha256.empty())
+            Keep(change, "not recorded", change.path + ": the log has no digest to compare with");
+        else
+            Keep(change, "changed since the install", change.path,
+                [&](JsonLine& line) { line.Add("bytes", now.bytes).Add("sha256", now.sha256); });
         return;
     }
     // As the install left it (or, for a file it replaced, gone since).
@@ -207,8 +211,8 @@ void Undo::File(const Change& change)
     m_changes.Undoing(change);
     if (!m_changes.RemoveFile(change.path)) {
         const DWORD error = GetLastError();
-        Keep(change, change.Event("kept").Add("change", change.event).Add("error", error),
-            "cannot be deleted", change.path + " (error " + std::to_string(error) + ")");
+        Keep(change, "cannot be deleted", change.path + " (error " + std::to_string(error) + ")",
+            [&](JsonLine& line) { line.Add("error", error); });
         return;
     }
     ++m_undone;
@@ -217,17 +221,15 @@ void Undo::File(const Change& change)
 void Undo::RestoreReplaced(const Change& change)
 {
     if (change.backup.empty()) {
-        Keep(change, change.Event("kept").Add("change", change.event), "cannot be restored",
-            change.path + ": the install replaced it without --backup");
+        Keep(change, "cannot be restored", change.path + ": the install replaced it without --backup");
         return;
     }
     m_changes.Undoing(change);
     if (!m_changes.RestoreFile(change.backup, change.path)) {
         const DWORD error = GetLastError();
-        Keep(change,
-            change.Event("kept").Add("change", change.event).Add("backup", change.backup).Add("error", error),
-            "cannot be restored",
-            change.path + " from " + change.backup + " (error " + std::to_string(error) + ")");
+        Keep(change, "cannot be restored",
+            change.path + " from " + change.backup + " (error " + std::to_string(error) + ")",
+            [&](JsonLine& line) { line.Add("backup", change.backup).Add("error", error); });
         return;
     }
     ++m_undone;
@@ -243,9 +245,9 @@ void Undo::Folder(const Change& change)
     if (!m_changes.RemoveFolder(change.path)) {
         const DWORD error = GetLastError();
         const bool full = error == ERROR_DIR_NOT_EMPTY;
-        Keep(change, change.Event("kept").Add("change", change.event).Add("error", error),
-            full ? "changed since the install" : "cannot be removed",
-            change.path + (full ? " is not empty" : " (error " + std::to_string(error) + ")"));
+        Keep(change, full ? "changed since the install" : "cannot be removed",
+            change.path + (full ? " is not empty" : " (error " + std::to_string(error) + ")"),
+            [&](JsonLine& line) { line.Add("error", error); });
         return;
     }
     ++m_undone;

@@ -7,6 +7,7 @@
 #include "cli/undo/InstallLog.h"
 #include "cli/undo/UndoneChanges.h"
 
+#include <functional>
 #include <string>
 
 class Undo {
@@ -21,7 +22,11 @@ public:
     unsigned AsBefore() const { return m_asBefore; }
 
 private:
-    void Keep(const Change& change, JsonLine line, const std::string& reason, const std::string& text);
+    // What a "kept" event tells beyond the change itself, after its kind.
+    using Details = std::function<void(JsonLine&)>;
+    // Leaves the change as it is: a "kept" event with the reason and, for people, text.
+    void Keep(const Change& change, const std::string& reason, const std::string& text,
+        const Details& details = {});
     void Value(const Change& change);
     // For the class path, changed since the install: takes out just the entry this install
     // appended. false when the value is not the class path or no longer holds that entry.

@@ -16,13 +16,13 @@ namespace {
 bool ReadUsableLog(const CommandLine& line, InstallLog& install)
 {
     std::string error;
-    if (!ReadInstallLog(*line.log, install, error)) {
+    if (!ReadInstallLog(*line.installLog, install, error)) {
         ReportError(error);
         return false;
     }
     const std::string here = ComputerName();
     if (!EqualsNoCase(install.computer, here) && !line.force) {
-        ReportError(std::string(line.log->c_str()) + " is the log of an install on "
+        ReportError(std::string(line.installLog->c_str()) + " is the log of an install on "
             + install.computer.c_str() + ", and this is " + here.c_str() + "; --force undoes it here");
         return false;
     }
@@ -48,7 +48,7 @@ int RunUndo(const CommandLine& line)
     else
         log.SetConsole(line.logOut == std::string("-") ? nullptr : stderr);
     log.Write(frame.StartEvent("undo")
-                  .Add("log", *line.log)
+                  .Add("log", *line.installLog)
                   .Add("installed", install.started)
                   .Add("installedOn", install.computer),
         (line.plan ? "Plan to undo the install of " : "Undoing the install of ") + install.started + " on "

@@ -28,6 +28,7 @@ TEST(CommandLine, ReadsEveryOptionOfACommandInBothForms)
     EXPECT_EQ(std::optional<std::string>("a.ini"), line.answersFile);
     EXPECT_EQ((Arguments { "Dir1=C:\\Tags", "Options=1,2" }), line.sets) << "--set may repeat, in order";
     EXPECT_EQ(std::optional<std::string>("-"), line.log);
+    EXPECT_FALSE(line.installLog);
     EXPECT_EQ(std::optional<std::string>("C:\\Backup"), line.backup);
 
     ASSERT_TRUE(
@@ -35,7 +36,8 @@ TEST(CommandLine, ReadsEveryOptionOfACommandInBothForms)
         << error;
     EXPECT_TRUE(line.force);
     EXPECT_EQ(".", line.package) << "Parse starts from a fresh line";
-    EXPECT_EQ(std::optional<std::string>("in.jsonl"), line.log);
+    EXPECT_EQ(std::optional<std::string>("in.jsonl"), line.installLog) << "undo reads the log install wrote";
+    EXPECT_FALSE(line.log);
     EXPECT_EQ(std::optional<std::string>("out.jsonl"), line.logOut);
     EXPECT_FALSE(line.plan);
 
