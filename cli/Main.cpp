@@ -1,5 +1,6 @@
 // tarnwick-cli: installs a package without a person at the screen, for SCCM, Intune, Ansible and
 // scheduled tasks, and tells package authors what the wizard would make of their install.conf.
+#include "cli/answers/AnswersRun.h"
 #include "cli/check/PackageCheck.h"
 #include "cli/CommandLine.h"
 #include "cli/ConsoleText.h"
