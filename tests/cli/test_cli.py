@@ -719,6 +719,14 @@ class PlanTests(CliCase):
         self.assertEqual([(e["old"], e["new"]) for e in plan.of("value-written")
                           if e["name"] == "Description"], [(None, "n"), ("n", "again")])
 
+    def test_a_folder_made_at_a_drive_root(self):
+        # A folder listing never names a drive's root, yet the root is there to make folders in.
+        lines = ['<INSTALL_TITLE VALUE="At the root">', '<DIR1 VISIBLE="true">',
+                 '<DIR1 CAPTION="Tags">', '<DIR1 VALUE="C:\\Fresh">']
+        lines += option(1, "Copy", "Copy", SOURCE="a", DEST="%DIR1%")
+        plan, _ = self.check_twins(None, files={"install.conf": conf(*lines), "a/one.txt": b"1"})
+        self.assertEqual([e["path"] for e in plan.of("folder-created")], ["C:\\Fresh"])
+
     def test_failures_it_can_know(self):
         with self.subTest("licence"):
             self.check_twins(SAMPLE, code=USER_EXIT)
