@@ -981,6 +981,22 @@ class UndoTests(CliCase):
         self.assertEqual(found["Description"], "Counts lines, our own words")
         self.assertNotIn("C:\\CFusion\\CustomTags\\Plain\\docs\\usage.txt", self.machine.files())
 
+    def test_a_value_with_a_long_name_keeps_its_key(self):
+        # Value names run to 16,383 characters, key names to 255: a key that holds a value named
+        # longer than any key is not empty.
+        run = self.install(self.package(PLAIN))
+        self.assertExit(run, SUCCESS)
+        key = TAGS + "\\CFX_PlainLines"
+        name = "n" * 300
+        text = self.machine.registry_text().replace("\r\n", "\n")
+        self.assertIn("[%s]\n" % key, text)
+        self.machine.seed_registry(text.replace("[%s]\n" % key, '[%s]\n"%s"="ours"\n' % (key, name)))
+        undone = self.undo(run)
+        self.assertExit(undone, INSTALL_FAILURE)
+        self.assertEqual(self.machine.registry().values(key), {name: "ours"})
+        [kept] = [e for e in undone.of("kept") if e.get("key") == key]
+        self.assertEqual((kept["values"], kept["subkeys"]), (1, 0))
+
     def test_a_file_of_its_logged_size_but_other_bytes_is_kept(self):
         run = self.install(self.package(PLAIN))
         self.assertExit(run, SUCCESS)
