@@ -52,7 +52,7 @@ bool SettleCallerPaths(CommandLine& line, std::string& error)
     // Undo reads its --log; install writes it.
     const bool writesLog = line.command == "install";
     if (!MakeFull(line.answersFile, "--answers", error) || !MakeFull(line.log, "--log", error)
-        || !MakeFull(line.logOut, "--log-out", error))
+        || !MakeFull(line.installLog, "--log", error) || !MakeFull(line.logOut, "--log-out", error))
         return false;
     // The backup folder is used through the system's file functions, in their own spelling.
     if (line.backup) {

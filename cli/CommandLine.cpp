@@ -11,14 +11,15 @@ const char kUsage[]
       "  tarnwick-cli plan    [--package DIR] [--answers FILE] [--set KEY=VALUE]... [--json]\n"
       "  tarnwick-cli install [--package DIR] [--answers FILE] [--set KEY=VALUE]... [--log FILE]\n"
       "                       [--backup DIR]\n"
-      "  tarnwick-cli undo    --log FILE [--log-out FILE] [--force]\n"
+      "  tarnwick-cli undo    --log FILE [--log-out FILE | --plan [--json]] [--force]\n"
       "  tarnwick-cli --help | --version\n"
       "\n"
       "check    reports what the wizard would silently do with install.conf, as FILE:LINE:COLUMN:\n"
       "answers  prints a complete answers file for the package on this machine\n"
       "plan     prints every change install would make, and changes nothing\n"
       "install  installs the package without a person: no window, no prompt\n"
-      "undo     takes back what an install log records, where the machine still holds it\n"
+      "undo     takes back what an install log records, where the machine still holds it;\n"
+      "         with --plan it prints what it would take back, and changes nothing\n"
       "\n"
       "--package defaults to the current directory. Answer keys (section [Tarnwick]):\n"
       "AcceptLicense, Jvm, Dir1, Dir2, Dir3, Options, CreateFolders, RestartServer.\n"
@@ -33,14 +34,14 @@ bool Allowed(const std::string& command, const std::string& option)
     if (option == "--package")
         return command != "undo";
     if (option == "--json")
-        return command == "check" || command == "plan";
+        return command == "check" || command == "plan" || command == "undo";
     if (option == "--answers" || option == "--set")
         return command == "plan" || command == "install";
     if (option == "--log")
         return command == "install" || command == "undo";
     if (option == "--backup")
         return command == "install";
-    if (option == "--log-out" || option == "--force")
+    if (option == "--log-out" || option == "--force" || option == "--plan")
         return command == "undo";
     return false;
 }
@@ -59,8 +60,8 @@ struct Flag {
     std::string_view name;
     bool CommandLine::*member;
 };
-constexpr std::array<Flag, 2> kFlags { { { "--json", &CommandLine::json },
-    { "--force", &CommandLine::force } } };
+constexpr std::array<Flag, 3> kFlags { { { "--json", &CommandLine::json }, { "--force", &CommandLine::force },
+    { "--plan", &CommandLine::plan } } };
 
 // The options that take one, and where it goes.
 struct ValueOption {
@@ -71,7 +72,11 @@ constexpr std::array<ValueOption, 6> kValueOptions { {
     { "--package", [](CommandLine& line, const std::string& value) { line.package = value; } },
     { "--answers", [](CommandLine& line, const std::string& value) { line.answersFile = value; } },
     { "--set", [](CommandLine& line, const std::string& value) { line.sets.push_back(value); } },
-    { "--log", [](CommandLine& line, const std::string& value) { line.log = value; } },
+    { "--log",
+        [](CommandLine& line, const std::string& value) {
+            // What install writes is what undo reads.
+            (line.command == "undo" ? line.installLog : line.log) = value;
+        } },
     { "--backup", [](CommandLine& line, const std::string& value) { line.backup = value; } },
     { "--log-out", [](CommandLine& line, const std::string& value) { line.logOut = value; } },
 } };
@@ -136,6 +141,23 @@ bool ReadOption(const std::vector<std::string>& arguments, std::size_t& i, Comma
     return true;
 }
 
+// What undo's options allow together.
+bool CheckUndo(const CommandLine& line, std::string& error)
+{
+    const char* refusal = nullptr;
+    if (line.command != "undo")
+        return true;
+    if (!line.installLog)
+        refusal = "undo needs --log FILE, the log of the install to take back";
+    else if (line.plan && line.logOut)
+        refusal = "undo --plan changes nothing and writes no log: --log-out does not go with it";
+    else if (line.json && !line.plan)
+        refusal = "undo --json goes with --plan; the log of an undo is --log-out";
+    if (refusal)
+        error = refusal;
+    return !refusal;
+}
+
 } // namespace
 
 bool CommandLine::Parse(const std::vector<std::string>& arguments, CommandLine& out, std::string& error)
@@ -160,9 +182,5 @@ bool CommandLine::Parse(const std::vector<std::string>& arguments, CommandLine& 
     for (std::size_t i = 1; i < arguments.size(); ++i)
         if (!ReadOption(arguments, i, out, seen, error))
             return false;
-    if (out.command == "undo" && !out.log) {
-        error = "undo needs --log FILE, the log of the install to take back";
-        return false;
-    }
-    return true;
+    return CheckUndo(out, error);
 }

@@ -1,5 +1,6 @@
 // tarnwick-cli: installs a package without a person at the screen, for SCCM, Intune, Ansible and
 // scheduled tasks, and tells package authors what the wizard would make of their install.conf.
+#include "cli/answers/AnswersRun.h"
 #include "cli/CallerPaths.h"
 #include "cli/check/PackageCheck.h"
 #include "cli/CommandLine.h"
@@ -22,6 +23,8 @@ std::string ProductOnStandardOutput(const CommandLine& line)
 {
     if (line.command == "install")
         return line.log == std::string("-") ? "the log (--log -)" : "";
+    if (line.command == "undo" && line.plan)
+        return "what undo --plan prints";
     if (line.command == "undo")
         return line.logOut == std::string("-") ? "the log (--log-out -)" : "";
     return "what " + line.command + " prints";

@@ -33,6 +33,11 @@ BOOL MachineChanges::CopyFileSeeing(const std::string& from, const std::string& 
     return ::CopyFileSeeing(from.c_str(), to.c_str(), FALSE, bytes);
 }
 
+BOOL MachineChanges::KeepCopy(const std::string& from, const std::string& to)
+{
+    return CopyFileA(from.c_str(), to.c_str(), TRUE);
+}
+
 RegistryChange MachineChanges::WriteString(
     HKEY root, const std::string& keyPath, const std::string& name, const std::string& data)
 {
@@ -62,6 +67,39 @@ RegistryChange MachineChanges::CreateSubKey(
     return result;
 }
 
+RegistryChange MachineChanges::DeleteValue(HKEY root, const std::string& keyPath, const std::string& name)
+{
+    RegistryChange result;
+    UniqueKey key;
+    result.open = RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_SET_VALUE, key.put());
+    if (result.open != ERROR_SUCCESS)
+        return result;
+    result.change = RegDeleteValueA(key.get(), name.c_str());
+    return result;
+}
+
+RegistryChange MachineChanges::DeleteKey(HKEY root, const std::string& keyPath)
+{
+    RegistryChange result;
+    result.change = RegDeleteKeyA(root, keyPath.c_str());
+    return result;
+}
+
+BOOL MachineChanges::RemoveFile(const std::string& path)
+{
+    return DeleteFileA(path.c_str());
+}
+
+BOOL MachineChanges::RemoveFolder(const std::string& path)
+{
+    return RemoveDirectoryA(path.c_str());
+}
+
+BOOL MachineChanges::RestoreFile(const std::string& copy, const std::string& path)
+{
+    return CopyFileA(copy.c_str(), path.c_str(), FALSE);
+}
+
 UniqueObject StartWindowlessProcess(const std::string& commandLine)
 {
     STARTUPINFOA startup {};
@@ -82,9 +120,79 @@ BOOL MachineChanges::StartCommand(const std::string& commandLine)
     return StartWindowlessProcess(commandLine) ? TRUE : FALSE;
 }
 
+BOOL MachineChanges::RunCommand(const std::string& commandLine, std::optional<DWORD>& exitCode)
+{
+    const UniqueObject process = StartWindowlessProcess(commandLine);
+    if (!process)
+        return FALSE; // the last error stays the start's
+    DWORD code = STILL_ACTIVE;
+    if (WaitForSingleObject(process.get(), INFINITE) != WAIT_OBJECT_0
+        || !GetExitCodeProcess(process.get(), &code))
+        code = STILL_ACTIVE;
+    exitCode = code;
+    return TRUE;
+}
+
 void MachineChanges::Pause(DWORD milliseconds)
 {
     (void)SleepEx(milliseconds, FALSE);
+}
+
+std::optional<std::string> MachineChanges::StoredText(
+    HKEY root, const std::string& keyPath, const std::string& name)
+{
+    UniqueKey key;
+    if (RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_QUERY_VALUE, key.put()) != ERROR_SUCCESS)
+        return std::nullopt;
+    DWORD size = 0;
+    if (RegQueryValueExA(key.get(), name.c_str(), nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    std::vector<char> buffer(static_cast<std::size_t>(size) + 1, '\0');
+    if (RegQueryValueExA(
+            key.get(), name.c_str(), nullptr, nullptr, reinterpret_cast<LPBYTE>(buffer.data()), &size)
+        != ERROR_SUCCESS)
+        return std::nullopt;
+    return std::string(buffer.data());
+}
+
+bool MachineChanges::ListKey(HKEY root, const std::string& keyPath, KeyNames& names)
+{
+    UniqueKey key;
+    if (RegOpenKeyExA(root, keyPath.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
+        return false;
+    KeyNames found;
+    // A key's name has at most 255 characters, a value's 16,383.
+    std::vector<char> name(16384);
+    for (DWORD size = 256; RegEnumKeyExA(key.get(), static_cast<DWORD>(found.subkeys.size()), name.data(),
+                               &size, nullptr, nullptr, nullptr, nullptr)
+         == ERROR_SUCCESS;
+         size = 256)
+        found.subkeys.emplace_back(name.data(), size);
+    for (DWORD size = static_cast<DWORD>(name.size());
+         RegEnumValueA(key.get(), static_cast<DWORD>(found.values.size()), name.data(), &size, nullptr,
+             nullptr, nullptr, nullptr)
+         == ERROR_SUCCESS;
+         size = static_cast<DWORD>(name.size()))
+        found.values.emplace_back(name.data(), size);
+    names = std::move(found);
+    return true;
+}
+
+PathState MachineChanges::LookAt(const std::string& path)
+{
+    PathState state;
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return state;
+    state.present = true;
+    state.attributes = attributes;
+    state.folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    state.contents = path;
+    WIN32_FIND_DATAA data {};
+    const UniqueFind find(FindFirstFileA(path.c_str(), &data));
+    if (!state.folder && find)
+        state.bytes = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return state;
 }
 
 MachineChanges& GetMachineChanges()

@@ -9,7 +9,26 @@
 #include "platform/UniqueHandle.h"
 #include "platform/win32.h"
 
+#include <optional>
 #include <string>
+#include <vector>
+
+// What a look at one path finds.
+struct PathState {
+    bool present = false;
+    bool folder = false;
+    DWORD attributes = 0; // as GetFileAttributesA gives them
+    ULONGLONG bytes = 0; // a file's size
+    // Where a file's bytes can be read now: the path itself, or, for a file a plan has copied, the
+    // copy's source.
+    std::string contents;
+};
+
+// The names a registry key holds, as written.
+struct KeyNames {
+    std::vector<std::string> subkeys;
+    std::vector<std::string> values;
+};
 
 // The outcome of one registry change, with Win32's codes.
 struct RegistryChange {
@@ -30,18 +49,49 @@ public:
     // source's size as the folder listing gave it, for those who watch; the copy does not use it.
     virtual BOOL CopyFileTo(const std::string& from, const std::string& to, ULONGLONG size);
     // The same copy, everything it holds also handed to bytes as it is made (CopyFileSeeing).
-    BOOL CopyFileSeeing(const std::string& from, const std::string& to, CopiedBytes& bytes);
+    virtual BOOL CopyFileSeeing(const std::string& from, const std::string& to, CopiedBytes& bytes);
+    // CopyFileA that never replaces: FALSE with ERROR_FILE_EXISTS when to exists already. For a copy
+    // kept aside, such as a file's backup before it is replaced.
+    virtual BOOL KeepCopy(const std::string& from, const std::string& to);
     // Opens root\keyPath for writing (never creating it) and sets name to data as REG_SZ.
     virtual RegistryChange WriteString(
         HKEY root, const std::string& keyPath, const std::string& name, const std::string& data);
     // Opens root\parentPath for writing and creates childName below it, or opens it when it exists.
     virtual RegistryChange CreateSubKey(
         HKEY root, const std::string& parentPath, const std::string& childName);
+    // Opens root\keyPath with KEY_SET_VALUE and deletes the value name (RegDeleteValueA).
+    virtual RegistryChange DeleteValue(HKEY root, const std::string& keyPath, const std::string& name);
+    // RegDeleteKeyA: the key goes with its values, but not while it has subkeys (ERROR_ACCESS_DENIED).
+    // open is always ERROR_SUCCESS: nothing is opened first.
+    virtual RegistryChange DeleteKey(HKEY root, const std::string& keyPath);
+    // DeleteFileA: never a folder or a read-only file (ERROR_ACCESS_DENIED). TRUE, or FALSE with
+    // the last error set.
+    virtual BOOL RemoveFile(const std::string& path);
+    // RemoveDirectoryA: only an empty folder (ERROR_DIR_NOT_EMPTY). TRUE, or FALSE with the last
+    // error set.
+    virtual BOOL RemoveFolder(const std::string& path);
+    // Copies copy over path (CopyFileA, replacing), so that path holds what copy holds again.
+    virtual BOOL RestoreFile(const std::string& copy, const std::string& path);
     // Starts a command line as a process without a window and does not wait for it: TRUE when it
     // started.
     virtual BOOL StartCommand(const std::string& commandLine);
+    // Starts a command line as StartCommand does and waits for it to end: TRUE when it started,
+    // with exitCode set to its exit code (STILL_ACTIVE when that cannot be read); FALSE with the
+    // last error set. A machine that only plans starts nothing: TRUE, exitCode left empty.
+    virtual BOOL RunCommand(const std::string& commandLine, std::optional<DWORD>& exitCode);
     // Waits before the next change (between stopping and starting a service).
     virtual void Pause(DWORD milliseconds);
+
+    // A value's data as text, cut at its first zero byte; empty when the key or the value is
+    // missing or cannot be read. Unlike the product's registry reads, an absent value is told
+    // apart from an empty one.
+    virtual std::optional<std::string> StoredText(
+        HKEY root, const std::string& keyPath, const std::string& name);
+    // The subkeys and values of root\keyPath, opened for reading: false, names untouched, when it
+    // cannot be opened.
+    virtual bool ListKey(HKEY root, const std::string& keyPath, KeyNames& names);
+    // What GetFileAttributesA finds at path and, for a file, its size as its folder lists it.
+    virtual PathState LookAt(const std::string& path);
 };
 
 // Starts a command line as a process without a window, its handles not inherited: the process

@@ -45,6 +45,11 @@ void EventLog::Write(const JsonLine& line, const std::string& text)
         Say(text);
 }
 
+void EventLog::WriteChange(const JsonLine& line, const std::string& description, const std::string& problem)
+{
+    Write(line, m_describeChanges ? description : problem);
+}
+
 CopiedBytes& EventLog::CopyBytes()
 {
     if (!m_finisher)

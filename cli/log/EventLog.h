@@ -33,6 +33,10 @@ public:
 
     // One event: its JSON line to the log, and text, when not empty, to the console.
     void Write(const JsonLine& line, const std::string& text = {});
+    // A change: the console is told its description when it describes every change (a plan's
+    // text), otherwise only problem, when there is one.
+    void WriteChange(const JsonLine& line, const std::string& description, const std::string& problem = {});
+    void DescribeChanges(bool describe) { m_describeChanges = describe; }
 
     // A copy whose line records its digest, for a log (HasLog). The bytes of the copy about to be
     // made go to CopyBytes; then WriteCopy writes the copy's line with "sha256" (and "backup",
@@ -60,5 +64,6 @@ private:
     std::FILE* m_console = nullptr;
     bool m_intact = true;
     bool m_flushEachLine = true;
+    bool m_describeChanges = false;
     std::unique_ptr<LineFinisher> m_finisher; // made with the first copy
 };

@@ -1,5 +1,7 @@
 // undo: takes back what an install log records, newest change first, and only where the machine
-// still holds what that install left. Whatever was changed since is kept and listed.
+// still holds what that install left. Whatever was changed since is kept and listed. With --plan
+// the same undo runs over a machine that only records its changes: it tells what undo would do,
+// and exits as undo would.
 #pragma once
 
 #include "cli/CommandLine.h"

@@ -46,6 +46,22 @@ def option(number, caption, kind, **attributes):
     return lines
 
 
+def nested_package():
+    """Option 1 creates C:\\New\\Deep and its tree; option 2 copies into a folder of that tree
+    (which a plan must see as made), replacing a file option 1 copied; option 4 writes into the
+    key option 3 made."""
+    lines = ['<INSTALL_TITLE VALUE="Nested">', '<DIR1 VISIBLE="true">',
+             '<DIR1 CAPTION="Tags">', '<DIR1 VALUE="C:\\New\\Deep">']
+    lines += option(1, "Copy the tree", "Copy", SOURCE="b", DEST="%DIR1%")
+    lines += option(2, "Copy into it", "Copy", SOURCE="a", DEST="%DIR1%\\a")
+    lines += option(3, "Tag", "C++CFX", TAGNAME="CFX_N", CLASS="%DIR1%\\n.dll",
+                    DESCRIPTION="n")
+    lines += option(4, "Same tag again", "JavaCFX", TAGNAME="CFX_N", CLASS="n.N",
+                    DESCRIPTION="again")
+    return {"install.conf": conf(*lines), "a/x/one.txt": b"1" * 10, "b/two.txt": b"2",
+            "b/a/x/one.txt": b"replaced by option 2"}
+
+
 class State:
     """What a machine holds at one moment."""
 
@@ -707,19 +723,7 @@ class PlanTests(CliCase):
         self.assertTrue(all(e["old"] is not None for e in plan.of("value-written")))
 
     def test_what_one_option_makes_the_next_finds(self):
-        # Option 1 creates C:\\New\\Deep and its tree; option 2 copies into a folder of that
-        # tree, which the plan must see as made; option 4 writes into the key option 3 made.
-        lines = ['<INSTALL_TITLE VALUE="Nested">', '<DIR1 VISIBLE="true">',
-                 '<DIR1 CAPTION="Tags">', '<DIR1 VALUE="C:\\New\\Deep">']
-        lines += option(1, "Copy the tree", "Copy", SOURCE="b", DEST="%DIR1%")
-        lines += option(2, "Copy into it", "Copy", SOURCE="a", DEST="%DIR1%\\a")
-        lines += option(3, "Tag", "C++CFX", TAGNAME="CFX_N", CLASS="%DIR1%\\n.dll",
-                        DESCRIPTION="n")
-        lines += option(4, "Same tag again", "JavaCFX", TAGNAME="CFX_N", CLASS="n.N",
-                        DESCRIPTION="again")
-        files = {"install.conf": conf(*lines), "a/x/one.txt": b"1" * 10, "b/two.txt": b"2",
-                 "b/a/x/one.txt": b"replaced by option 2"}
-        plan, _ = self.check_twins(None, files=files,
+        plan, _ = self.check_twins(None, files=nested_package(),
                                    prepare=lambda machine, _: machine.make_folder("C:\\New"))
         self.assertEqual([e["path"] for e in plan.of("folder-created")],
                          ["C:\\New\\Deep", "C:\\New\\Deep\\a", "C:\\New\\Deep\\a\\x"])
@@ -730,6 +734,14 @@ class PlanTests(CliCase):
         self.assertEqual([e["key"] for e in plan.of("key-created")], [TAGS + "\\CFX_N"])
         self.assertEqual([(e["old"], e["new"]) for e in plan.of("value-written")
                           if e["name"] == "Description"], [(None, "n"), ("n", "again")])
+
+    def test_a_folder_made_at_a_drive_root(self):
+        # A folder listing never names a drive's root, yet the root is there to make folders in.
+        lines = ['<INSTALL_TITLE VALUE="At the root">', '<DIR1 VISIBLE="true">',
+                 '<DIR1 CAPTION="Tags">', '<DIR1 VALUE="C:\\Fresh">']
+        lines += option(1, "Copy", "Copy", SOURCE="a", DEST="%DIR1%")
+        plan, _ = self.check_twins(None, files={"install.conf": conf(*lines), "a/one.txt": b"1"})
+        self.assertEqual([e["path"] for e in plan.of("folder-created")], ["C:\\Fresh"])
 
     def test_failures_it_can_know(self):
         with self.subTest("licence"):
@@ -819,9 +831,14 @@ class LogTests(CliCase):
         if self.machine.__class__.__name__ != "NativeMachine" or not os.path.exists("/dev/full"):
             self.skipTest("needs the native program and /dev/full")
         package = self.package(PLAIN)
-        for args in (["plan", "--package", package, "--json"],
+        installed = self.install(package)
+        log = installed.args[installed.args.index("--log") + 1]
+        # Each would exit with 0: the undos come first, while the install is there to take back.
+        for args in (["undo", "--log", log, "--plan", "--json"],
+                     ["undo", "--log", log, "--log-out", "-"],
+                     ["plan", "--package", package, "--json"],
                      ["install", "--package", package, "--log", "-"]):
-            with self.subTest(command=args[0]), open("/dev/full", "wb") as full:
+            with self.subTest(command=args[:4]), open("/dev/full", "wb") as full:
                 done = subprocess.run(self.machine._command(args), env=self.machine._environment(),
                                       cwd=self.machine.scratch, stdin=subprocess.DEVNULL,
                                       stdout=full, stderr=subprocess.PIPE, timeout=120)
@@ -980,6 +997,22 @@ class UndoTests(CliCase):
         self.assertEqual(found["Description"], "Counts lines, our own words")
         self.assertNotIn("C:\\CFusion\\CustomTags\\Plain\\docs\\usage.txt", self.machine.files())
 
+    def test_a_value_with_a_long_name_keeps_its_key(self):
+        # Value names run to 16,383 characters, key names to 255: a key that holds a value named
+        # longer than any key is not empty.
+        run = self.install(self.package(PLAIN))
+        self.assertExit(run, SUCCESS)
+        key = TAGS + "\\CFX_PlainLines"
+        name = "n" * 300
+        text = self.machine.registry_text().replace("\r\n", "\n")
+        self.assertIn("[%s]\n" % key, text)
+        self.machine.seed_registry(text.replace("[%s]\n" % key, '[%s]\n"%s"="ours"\n' % (key, name)))
+        undone = self.undo(run)
+        self.assertExit(undone, INSTALL_FAILURE)
+        self.assertEqual(self.machine.registry().values(key), {name: "ours"})
+        [kept] = [e for e in undone.of("kept") if e.get("key") == key]
+        self.assertEqual((kept["values"], kept["subkeys"]), (1, 0))
+
     def test_a_file_of_its_logged_size_but_other_bytes_is_kept(self):
         run = self.install(self.package(PLAIN))
         self.assertExit(run, SUCCESS)
@@ -1131,6 +1164,64 @@ class UndoTests(CliCase):
                 self.assertRestored(before, machine)
                 machine.close()
 
+    def test_a_plan_of_an_undo_is_the_undo_and_changes_nothing(self):
+        def sample(machine):
+            return self.install(self.package(SAMPLE, machine=machine), "AcceptLicense=yes",
+                                "RestartServer=yes", machine=machine)
+
+        def replaced_with_backup(machine):
+            package = self.package(SAMPLE, machine=machine)
+            self.assertExit(self.install(package, "AcceptLicense=yes", machine=machine),
+                            REBOOT_REQUIRED)
+            return self.install(package, "AcceptLicense=yes", machine=machine,
+                                extra=["--backup", self.BACKUP])
+
+        def replaced_in_the_same_run(machine):
+            # Undo restores one.txt from its backup, then finds it as option 1 left it.
+            machine.make_folder("C:\\New")
+            package = machine.add_package("nested", files=nested_package())
+            return self.install(package, machine=machine, extra=["--backup", self.BACKUP])
+
+        def changed_since(machine):
+            run = self.install(self.package(PLAIN, machine=machine), machine=machine)
+            machine.write_file("C:\\CFusion\\CustomTags\\Plain\\lines.cfm", b"edited")
+            machine.write_file("C:\\CFusion\\CustomTags\\Plain\\docs\\notes.txt", b"ours")
+            text = machine.registry_text().replace("\r\n", "\n")
+            machine.seed_registry(text.replace("Counts the lines of a text (Plain Tag Pack)", "Ours"))
+            return run
+
+        def class_path_grown(machine):
+            run = self.install(self.package(SAMPLE, machine=machine), "AcceptLicense=yes",
+                               machine=machine)
+            ours = SEED_CLASS_PATH + ";C:\\CFusion\\CustomTags\\Sample\\cfx_sample.jar"
+            text = machine.registry_text().replace("\r\n", "\n")
+            machine.seed_registry(text.replace(reg_string(ours),
+                                               reg_string(ours + ";C:\\Other\\other.jar")))
+            return run
+
+        for installed, code in ((sample, SUCCESS), (replaced_with_backup, SUCCESS),
+                                (replaced_in_the_same_run, SUCCESS),
+                                (changed_since, INSTALL_FAILURE), (class_path_grown, SUCCESS)):
+            with self.subTest(installed.__name__):
+                machine = self.new_machine()
+                run = installed(machine)
+                self.assertIn(run.end["exit"], (SUCCESS, REBOOT_REQUIRED), run.describe())
+                log = run.args[run.args.index("--log") + 1]
+                before = State(machine)
+                plan = machine.run("undo", "--log", log, "--plan", "--json")
+                self.assertUnchanged(before, machine)
+                text = machine.run("undo", "--log", log, "--plan")
+                self.assertUnchanged(before, machine)
+                undone = self.undo(run)
+                self.assertExit(undone, code)
+                self.assertEqual(plan.status, undone.status, plan.describe())
+                self.assertEqual(text.status, undone.status, text.describe())
+                self.assertEqual(without_times(parse_log(plan.stdout)), without_times(undone.events))
+                # The text says what undo said, on standard output.
+                self.assertEqual(text.stdout.splitlines()[1:], undone.stderr.splitlines()[1:])
+                self.assertTrue(text.stdout.startswith("Plan to undo the install of "))
+                self.assertEqual(plan.stderr + text.stderr, "")
+
     def test_logs_it_cannot_use(self):
         package = self.package(PLAIN)
         before = State(self.machine)
@@ -1159,7 +1250,9 @@ class UndoTests(CliCase):
                          r"broken\.jsonl:\d+: not a line of a tarnwick-cli log")
         with self.machine.hold_install_lock():
             held = self.machine.run("undo", "--log", log)
+            planned = self.machine.run("undo", "--log", log, "--plan")  # takes no lock
         self.assertEqual(held.status, self.machine.exit_status(ALREADY_RUNNING))
+        self.assertEqual(planned.status, self.machine.exit_status(SUCCESS), planned.describe())
         self.assertUnchanged(after)
         forced = self.undo(run, "--force", log=foreign)
         self.assertExit(forced, SUCCESS)

@@ -28,6 +28,7 @@ TEST(CommandLine, ReadsEveryOptionOfACommandInBothForms)
     EXPECT_EQ(std::optional<std::string>("a.ini"), line.answersFile);
     EXPECT_EQ((Arguments { "Dir1=C:\\Tags", "Options=1,2" }), line.sets) << "--set may repeat, in order";
     EXPECT_EQ(std::optional<std::string>("-"), line.log);
+    EXPECT_FALSE(line.installLog);
     EXPECT_EQ(std::optional<std::string>("C:\\Backup"), line.backup);
 
     ASSERT_TRUE(
@@ -35,8 +36,16 @@ TEST(CommandLine, ReadsEveryOptionOfACommandInBothForms)
         << error;
     EXPECT_TRUE(line.force);
     EXPECT_EQ(".", line.package) << "Parse starts from a fresh line";
-    EXPECT_EQ(std::optional<std::string>("in.jsonl"), line.log);
+    EXPECT_EQ(std::optional<std::string>("in.jsonl"), line.installLog) << "undo reads the log install wrote";
+    EXPECT_FALSE(line.log);
     EXPECT_EQ(std::optional<std::string>("out.jsonl"), line.logOut);
+    EXPECT_FALSE(line.plan);
+
+    ASSERT_TRUE(CommandLine::Parse({ "undo", "--log", "in.jsonl", "--plan", "--json" }, line, error))
+        << error;
+    EXPECT_TRUE(line.plan);
+    EXPECT_TRUE(line.json);
+    EXPECT_FALSE(line.logOut);
 }
 
 TEST(CommandLine, AnOptionWithoutItsValueAtTheEndOfTheLineIsNamed)
@@ -83,6 +92,13 @@ TEST(CommandLine, CommandsAndTheirOwnRulesAreChecked)
     EXPECT_EQ("no command given", Refusal({}));
     EXPECT_EQ("unknown command remove", Refusal({ "remove" }));
     EXPECT_EQ("undo needs --log FILE, the log of the install to take back", Refusal({ "undo", "--force" }));
+    EXPECT_EQ("undo needs --log FILE, the log of the install to take back", Refusal({ "undo", "--plan" }));
+    EXPECT_EQ("undo --plan changes nothing and writes no log: --log-out does not go with it",
+        Refusal({ "undo", "--log", "a", "--plan", "--log-out", "b" }));
+    EXPECT_EQ("undo --json goes with --plan; the log of an undo is --log-out",
+        Refusal({ "undo", "--log", "a", "--json" }));
+    EXPECT_EQ("install has no option --plan", Refusal({ "install", "--plan" }));
+    EXPECT_EQ("--plan given twice", Refusal({ "undo", "--log", "a", "--plan", "--plan" }));
     EXPECT_EQ("--help takes nothing more", Refusal({ "--help", "install" }));
     EXPECT_EQ("--version takes nothing more", Refusal({ "--version", "--json" }));
     EXPECT_EQ("<accepted>", Refusal({ "/?" }));

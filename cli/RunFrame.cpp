@@ -1,0 +1,72 @@
+#include "cli/RunFrame.h"
+
+#include "cli/ConsoleText.h"
+#include "cli/ExitCodes.h"
+
+namespace {
+
+// One run that changes the machine at a time: a second one would interleave its changes with the
+// first's.
+constexpr char kInstallMutex[] = "Global\\TarnwickCliInstall";
+
+} // namespace
+
+RunFrame::RunFrame(bool plan)
+    : m_plan(plan)
+{
+    m_log.FlushEachLine(!plan);
+}
+
+MachineChanges& RunFrame::Machine()
+{
+    return m_plan ? m_planned : GetMachineChanges();
+}
+
+bool RunFrame::Lock(const std::string& busy)
+{
+    if (m_plan)
+        return true;
+    m_lock.reset(CreateMutexA(nullptr, FALSE, kInstallMutex));
+    if (!m_lock || GetLastError() == ERROR_ALREADY_EXISTS) {
+        ReportError(busy);
+        return false;
+    }
+    return true;
+}
+
+bool RunFrame::OpenLog(const std::optional<std::string>& path)
+{
+    std::string error;
+    if (!path || m_log.OpenLog(*path, error))
+        return true;
+    ReportError(error);
+    return false;
+}
+
+JsonLine RunFrame::StartEvent(const std::string& command) const
+{
+    return JsonLine::Event("start")
+        .Add("program", "tarnwick-cli")
+        .Add("version", TARNWICK_VERSION)
+        .Add("command", command)
+        .Add("computer", ComputerName());
+}
+
+int RunFrame::Finish(int code, const JsonLine& counts, const std::string& summary)
+{
+    m_log.Write(JsonLine::Event("end").Add("exit", code).AddObject("counts", counts),
+        summary + "; exit code " + std::to_string(code));
+    if (!m_log.LogIntact()) {
+        ReportError("the log could not be written completely");
+        if (code == kExitSuccess || code == kExitRebootRequired)
+            return kExitInstallFailure;
+    }
+    return code;
+}
+
+std::string ComputerName()
+{
+    char name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD size = sizeof name;
+    return GetComputerNameA(name, &size) ? std::string(name, size) : std::string();
+}

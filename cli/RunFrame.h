@@ -1,0 +1,47 @@
+// What every command that changes the machine (install and undo, and their plans) does around its
+// changes, written once: the machine-wide lock, the log, the start and end events, and the exit
+// code, which a log that could not be written completely turns from success into a failure.
+#pragma once
+
+#include "cli/log/EventLog.h"
+#include "cli/log/JsonLine.h"
+#include "platform/MachineChanges.h"
+#include "platform/PlannedMachine.h"
+#include "platform/UniqueHandle.h"
+
+#include <optional>
+#include <string>
+
+class RunFrame {
+public:
+    // plan: the run changes nothing. It takes no lock, its changes go to a machine that only
+    // records them, and its lines are handed to the system in large writes.
+    explicit RunFrame(bool plan);
+
+    bool IsPlan() const { return m_plan; }
+    // Where the run's changes go: the platform's own machine, or a plan's.
+    MachineChanges& Machine();
+
+    // Holds the lock from before the first change to the end of the run (a plan takes none);
+    // false, with busy reported, while another run holds it.
+    [[nodiscard]] bool Lock(const std::string& busy);
+    // The JSON lines go to path ("-": standard output), or nowhere without one; false, with the
+    // reason reported, when the file cannot be created.
+    [[nodiscard]] bool OpenLog(const std::optional<std::string>& path);
+    EventLog& Log() { return m_log; }
+
+    // The start event's fields that every command's has, the command's own to follow.
+    [[nodiscard]] JsonLine StartEvent(const std::string& command) const;
+    // Writes the end event with counts and, for people, summary and the exit code; returns the
+    // exit code, a failure once the log could not be written completely.
+    int Finish(int code, const JsonLine& counts, const std::string& summary);
+
+private:
+    bool m_plan;
+    UniqueObject m_lock;
+    EventLog m_log;
+    PlannedMachine m_planned;
+};
+
+// The name the log's start event records, to tell the machines of a fleet apart.
+std::string ComputerName();

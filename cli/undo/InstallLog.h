@@ -1,0 +1,43 @@
+// An install's log as undo reads it: the changes it records, in order, with what undo needs to
+// take each one back.
+#pragma once
+
+#include "cli/log/JsonLine.h"
+#include "platform/win32.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// One change the install log records, its texts in the system code page.
+struct Change {
+    std::string event; // folder-created, file-copied, value-written, key-created
+    std::size_t line = 0;
+    std::string path; // folders and files
+    std::string key; // keys and values: with the root's name
+    std::string name;
+    std::optional<std::string> oldData; // empty: the value was absent
+    std::string newData;
+    std::uint64_t bytes = 0;
+    bool replaced = false;
+    std::string sha256;
+    std::string backup;
+
+    // An event of undo about this change: the line with its key, its value's name and its path.
+    [[nodiscard]] JsonLine Event(std::string_view name) const;
+};
+
+struct InstallLog {
+    std::string computer;
+    std::string started;
+    std::vector<Change> changes;
+};
+
+// Reads the log at path; false with a message in FILE:LINE: form. A line without its line end is
+// the change that was in flight when the install was killed: it is left out, as the log says.
+bool ReadInstallLog(const std::string& path, InstallLog& out, std::string& error);
+
+// "HKEY_LOCAL_MACHINE\path" into its root and path; false for any other root.
+bool SplitKey(const std::string& key, HKEY& root, std::string& path);

@@ -1,0 +1,17 @@
+// Windows paths as names: compared without regard to the case of ASCII letters, as the file system
+// compares them, and taken apart at their backslashes.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+// path as a key to compare by: trailing separators dropped (a drive root's kept), ASCII letters in
+// upper case.
+std::string FoldedPath(std::string path);
+
+// Where the name of path's parent folder ends (after "C:\" for a drive root's entries), or npos
+// when it has none.
+std::size_t ParentEnd(const std::string& path);
+
+// The parent folder as written, or an empty text when path has none.
+std::string ParentOf(const std::string& path);
