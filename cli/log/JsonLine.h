@@ -60,3 +60,6 @@ private:
 // UTC in ISO 8601 with milliseconds: 2026-12-08T11:24:07.123Z.
 [[nodiscard]] std::string UtcTimestamp(std::chrono::system_clock::time_point time);
 [[nodiscard]] std::string UtcTimestamp();
+// The way back, for UtcTimestamp's form only; empty optional for anything else, or for a time the
+// clock cannot hold.
+[[nodiscard]] std::optional<std::chrono::system_clock::time_point> ParseUtcTimestamp(std::string_view text);
