@@ -49,14 +49,21 @@ CopiedBytes& EventLog::CopyBytes()
 {
     if (!m_finisher)
         m_finisher = std::make_unique<LineFinisher>(
-            [this](const std::string& text) { WriteText(text); }, LineFinisher::WorthAThread());
+            [this](const FileCopiedEvent& copy) { WriteText(copy.Line().Text()); },
+            LineFinisher::WorthAThread());
     return *m_finisher;
 }
 
-void EventLog::WriteCopy(CopyEvent& copy, std::string backup)
+void EventLog::WriteCopy(FileCopiedEvent& copy)
 {
     (void)CopyBytes();
-    m_finisher->Finish(copy, std::move(backup));
+    m_finisher->Finish(copy);
+}
+
+void EventLog::WriteCopy(FileCopiedEvent& copy, std::string backup)
+{
+    copy.backup = std::move(backup);
+    WriteCopy(copy);
 }
 
 void EventLog::DropCopy()

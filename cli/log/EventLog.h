@@ -3,9 +3,9 @@
 // whose every whole line happened; and, for people, a short text on a stream of its own.
 #pragma once
 
-#include "cli/log/CopyEvent.h"
 #include "cli/log/JsonLine.h"
 #include "cli/log/LineFinisher.h"
+#include "cli/log/LogEvents.h"
 #include "platform/CopiedBytes.h"
 
 #include <cstdio>
@@ -35,12 +35,14 @@ public:
     void Write(const JsonLine& line, const std::string& text = {});
 
     // A copy whose line records its digest, for a log (HasLog). The bytes of the copy about to be
-    // made go to CopyBytes; then WriteCopy writes the copy's line with "sha256" (and "backup",
-    // when not empty), taking copy as LineFinisher::Finish does, or DropCopy forgets them when the
-    // copy failed. Where the machine has a second core the digest and the line are finished
-    // there, while this thread goes on: every Write, and Settle, first waits for them.
+    // made go to CopyBytes; then WriteCopy writes the copy's line with its digest, taking copy as
+    // LineFinisher::Finish does, or DropCopy forgets them when the copy failed. Where the machine
+    // has a second core the digest and the line are finished there, while this thread goes on:
+    // every Write, and Settle, first waits for them.
     CopiedBytes& CopyBytes();
-    void WriteCopy(CopyEvent& copy, std::string backup);
+    void WriteCopy(FileCopiedEvent& copy);
+    // The same, with the backup of the file the copy replaced (empty: none).
+    void WriteCopy(FileCopiedEvent& copy, std::string backup);
     void DropCopy();
     // Returns once every line handed over has been written: a change waits for the line of the
     // change before it, so a run that is killed lacks at most the line of the one in flight.

@@ -283,6 +283,13 @@ void Sha256::Update(const void* data, std::size_t size)
 
 std::string Sha256::HexDigest()
 {
+    std::string digest;
+    HexDigest(digest);
+    return digest;
+}
+
+void Sha256::HexDigest(std::string& digest)
+{
     // Padding: a 1 bit, zeros up to 56 bytes into a block, then the length in bits, big-endian.
     const std::uint64_t bits = m_length * 8;
     m_block[m_blockUsed++] = 0x80;
@@ -297,16 +304,15 @@ std::string Sha256::HexDigest()
     Compress(m_block.data(), 1);
 
     static constexpr char hex[] = "0123456789abcdef";
-    std::string out;
-    out.reserve(64);
+    digest.resize(64);
+    std::size_t at = 0;
     for (const std::uint32_t word : m_state)
         for (int shift = 28; shift >= 0; shift -= 4)
-            out += hex[(word >> shift) & 0xF];
+            digest[at++] = hex[(word >> shift) & 0xF];
 
     m_state = initialState;
     m_blockUsed = 0;
     m_length = 0;
-    return out;
 }
 
 std::string Sha256Hex(std::string_view bytes)
