@@ -98,10 +98,23 @@ void EventLog::WriteText(const std::string& text)
         m_intact = false;
 }
 
+void EventLog::SetConsole(std::FILE* console)
+{
+    m_console = console;
+    ShowProgress(m_showProgress);
+}
+
+void EventLog::ShowProgress(bool show)
+{
+    m_showProgress = show;
+    m_progress.ShowOn(show ? m_console : nullptr);
+}
+
 void EventLog::Say(const std::string& text)
 {
     if (!m_console)
         return;
+    m_progress.EndLine();
     (void)std::fputs(text.c_str(), m_console);
     (void)std::fputc('\n', m_console);
     (void)std::fflush(m_console);

@@ -6,6 +6,7 @@
 #include "cli/log/JsonLine.h"
 #include "cli/log/LineFinisher.h"
 #include "cli/log/LogEvents.h"
+#include "cli/log/ProgressCount.h"
 #include "platform/CopiedBytes.h"
 
 #include <cstdio>
@@ -28,8 +29,12 @@ public:
     bool HasLog() const { return m_log != nullptr; }
 
     // People read the texts of the events on this stream (nullptr: nobody).
-    void SetConsole(std::FILE* console) { m_console = console; }
+    void SetConsole(std::FILE* console);
     std::FILE* Console() const { return m_console; }
+    // The count of files copied, on the console when show: every text said there ends its line
+    // first.
+    void ShowProgress(bool show);
+    ProgressCount& Progress() { return m_progress; }
 
     // One event: its JSON line to the log, and text, when not empty, to the console.
     void Write(const JsonLine& line, const std::string& text = {});
@@ -60,6 +65,8 @@ private:
     std::FILE* m_log = nullptr;
     bool m_ownsLog = false;
     std::FILE* m_console = nullptr;
+    bool m_showProgress = false;
+    ProgressCount m_progress;
     bool m_intact = true;
     bool m_flushEachLine = true;
     std::unique_ptr<LineFinisher> m_finisher; // made with the first copy
