@@ -36,7 +36,18 @@ public:
     void ShowProgress(bool show);
     ProgressCount& Progress() { return m_progress; }
 
-    // One event: its JSON line to the log, and text, when not empty, to the console.
+    // One event: its line to the log, and text, when not empty, to the console.
+    template<class Event>
+    requires requires(const Event& event) { event.Line(); }
+    void Write(const Event& event, const std::string& text = {})
+    {
+        Settle();
+        if (m_log)
+            WriteText(event.Line().Text()); // made only for a log
+        if (!text.empty())
+            Say(text);
+    }
+    // The same for a line made already.
     void Write(const JsonLine& line, const std::string& text = {});
 
     // A copy whose line records its digest, for a log (HasLog). The bytes of the copy about to be

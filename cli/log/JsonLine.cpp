@@ -1,5 +1,7 @@
 #include "cli/log/JsonLine.h"
 
+#include "cli/log/LogNames.h"
+
 #include "platform/win32.h"
 
 #include <array>
@@ -253,8 +255,8 @@ JsonLine JsonLine::Event(std::string_view name, std::chrono::system_clock::time_
     JsonLine line;
     // Room for a file's line with its digest, so it is not moved as it grows.
     line.m_text.reserve(512);
-    line.Add("event", name);
-    line.AddKey("time");
+    line.Add(logname::kEvent, name);
+    line.AddKey(logname::kTime);
     line.m_text += '"';
     AppendTimestamp(line.m_text, time);
     line.m_text += '"';

@@ -1,5 +1,6 @@
-// The names a log's lines are written with and read back by: the builders of LogEvents.cpp and the
-// reader of LogReader.cpp, and nothing else, include this. A name changed here changes both.
+// The names a log's lines are written with and read back by: the builders of LogEvents.cpp (and
+// JsonLine, for the first two fields of every line) and the reader of LogReader.cpp, and nothing
+// else, include this. A name changed here changes both.
 #pragma once
 
 #include <string_view>
