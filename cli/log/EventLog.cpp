@@ -40,7 +40,7 @@ void EventLog::Write(const JsonLine& line, const std::string& text)
 {
     Settle();
     if (m_log)
-        WriteText(line.Text());
+        WriteLine(line);
     if (!text.empty())
         Say(text);
 }
@@ -49,8 +49,7 @@ CopiedBytes& EventLog::CopyBytes()
 {
     if (!m_finisher)
         m_finisher = std::make_unique<LineFinisher>(
-            [this](const FileCopiedEvent& copy) { WriteText(copy.Line().Text()); },
-            LineFinisher::WorthAThread());
+            [this](const FileCopiedEvent& copy) { WriteLine(copy.Line()); }, LineFinisher::WorthAThread());
     return *m_finisher;
 }
 
@@ -88,12 +87,13 @@ bool EventLog::LogIntact()
 
 // On this thread or, for a copy's line, on the finisher's while this one waits before its next
 // change or line.
-void EventLog::WriteText(const std::string& text)
+void EventLog::WriteLine(const JsonLine& line)
 {
     if (!m_log)
         return;
-    // Both parts go to the buffer, and from there to the system in one write.
-    if (std::fwrite(text.data(), 1, text.size(), m_log) != text.size() || std::fputc('\n', m_log) == EOF
+    // Every part goes to the buffer, and from there to the system in one write.
+    const std::string_view body = line.Body();
+    if (std::fwrite(body.data(), 1, body.size(), m_log) != body.size() || std::fputs("}\n", m_log) == EOF
         || (m_flushEachLine && std::fflush(m_log) != 0))
         m_intact = false;
 }

@@ -43,7 +43,7 @@ public:
     {
         Settle();
         if (m_log)
-            WriteText(event.Line().Text()); // made only for a log
+            WriteLine(event.Line()); // made only for a log
         if (!text.empty())
             Say(text);
     }
@@ -71,7 +71,7 @@ public:
     bool LogIntact();
 
 private:
-    void WriteText(const std::string& text);
+    void WriteLine(const JsonLine& line);
 
     std::FILE* m_log = nullptr;
     bool m_ownsLog = false;

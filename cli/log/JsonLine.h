@@ -38,6 +38,8 @@ public:
     JsonLine& AddRaw(std::string_view key, std::string_view value);
     // The object, without a line end.
     [[nodiscard]] std::string Text() const { return m_text + '}'; }
+    // The object but its closing brace, for a writer that adds it and so spares the copy.
+    [[nodiscard]] std::string_view Body() const { return m_text; }
 
 private:
     JsonLine& AddSigned(std::string_view key, std::int64_t number);
