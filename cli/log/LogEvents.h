@@ -5,6 +5,7 @@
 #pragma once
 
 #include "cli/log/JsonLine.h"
+#include "platform/win32.h"
 
 #include <chrono>
 #include <cstdint>
@@ -137,7 +138,7 @@ struct CopyFailedEvent {
     LogTime time = std::chrono::system_clock::now();
     std::string from {};
     std::string to {};
-    std::uint32_t error = 0;
+    DWORD error = 0;
     bool backupFailed = false; // the file it would replace could not be kept: "backup":false
     [[nodiscard]] JsonLine Line() const;
     bool operator==(const CopyFailedEvent&) const = default;
@@ -171,8 +172,8 @@ struct CommandEvent {
     static constexpr LogKind kind = LogKind::Command;
     LogTime time = std::chrono::system_clock::now();
     std::string command {};
-    std::optional<std::uint32_t> exit {}; // empty: not run, or not started (null)
-    std::optional<std::uint32_t> error {}; // why it could not be started; empty: not written
+    std::optional<DWORD> exit {}; // empty: not run, or not started (null)
+    std::optional<DWORD> error {}; // why it could not be started; empty: not written
     [[nodiscard]] JsonLine Line() const;
     bool operator==(const CommandEvent&) const = default;
 };

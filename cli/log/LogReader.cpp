@@ -40,19 +40,17 @@ bool LogReader::Next()
             line.remove_suffix(1);
         if (!m_object.Parse(line))
             return Fail("not a line of a tarnwick-cli log");
-        const std::optional<std::string> event = m_object.Text(kEvent);
-        const std::optional<LogKind> kind = event ? KindNamed(*event) : std::nullopt;
+        const std::optional<LogKind> kind = KindNamed(m_object.Text(kEvent).value_or(std::string()));
         if (!m_sawStart) {
-            if (kind != LogKind::Start || m_object.Text(kCommand) != m_command)
+            if (!kind || *kind != LogKind::Start || m_object.Text(kCommand) != m_command)
                 return Fail("not the log of a tarnwick-cli " + m_command);
             m_sawStart = true;
-            m_kind = LogKind::Start;
-            return true;
+        } else if (!kind) {
+            continue;
+        } else if ((*kind == LogKind::ValueWritten || *kind == LogKind::KeyCreated)
+            && !m_object.Integer(kResult)) {
+            continue;
         }
-        if (!kind)
-            continue;
-        if ((*kind == LogKind::ValueWritten || *kind == LogKind::KeyCreated) && !m_object.Integer(kResult))
-            continue;
         m_kind = *kind;
         return true;
     }
