@@ -37,12 +37,11 @@ int AnsweringService::Show(const std::string& text, const std::string&, UINT sty
             yes = m_restartServer;
             m_restartDeclined = !yes;
         }
-        m_log.Write(JsonLine::Event("answer").Add("question", text).Add("answer", yes ? "yes" : "no"),
-            OneLine(text) + " " + (yes ? "yes" : "no"));
+        m_log.Write(AnswerEvent { .question = text, .yes = yes }, OneLine(text) + " " + (yes ? "yes" : "no"));
         return yes ? IDYES : IDNO;
     }
     if (text == kSetupAbortedMessage)
         m_aborted = true;
-    m_log.Write(JsonLine::Event("message").Add("text", text), OneLine(text));
+    m_log.Write(MessageEvent { .text = text }, OneLine(text));
     return IDOK;
 }

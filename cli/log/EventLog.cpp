@@ -40,7 +40,7 @@ void EventLog::Write(const JsonLine& line, const std::string& text)
 {
     Settle();
     if (m_log)
-        WriteText(line.Text());
+        WriteLine(line);
     if (!text.empty())
         Say(text);
 }
@@ -54,14 +54,20 @@ CopiedBytes& EventLog::CopyBytes()
 {
     if (!m_finisher)
         m_finisher = std::make_unique<LineFinisher>(
-            [this](const std::string& text) { WriteText(text); }, LineFinisher::WorthAThread());
+            [this](const FileCopiedEvent& copy) { WriteLine(copy.Line()); }, LineFinisher::WorthAThread());
     return *m_finisher;
 }
 
-void EventLog::WriteCopy(CopyEvent& copy, std::string backup)
+void EventLog::WriteCopy(FileCopiedEvent& copy)
 {
     (void)CopyBytes();
-    m_finisher->Finish(copy, std::move(backup));
+    m_finisher->Finish(copy);
+}
+
+void EventLog::WriteCopy(FileCopiedEvent& copy, std::string backup)
+{
+    copy.backup = std::move(backup);
+    WriteCopy(copy);
 }
 
 void EventLog::DropCopy()
@@ -86,20 +92,34 @@ bool EventLog::LogIntact()
 
 // On this thread or, for a copy's line, on the finisher's while this one waits before its next
 // change or line.
-void EventLog::WriteText(const std::string& text)
+void EventLog::WriteLine(const JsonLine& line)
 {
     if (!m_log)
         return;
-    // Both parts go to the buffer, and from there to the system in one write.
-    if (std::fwrite(text.data(), 1, text.size(), m_log) != text.size() || std::fputc('\n', m_log) == EOF
+    // Every part goes to the buffer, and from there to the system in one write.
+    const std::string_view body = line.Body();
+    if (std::fwrite(body.data(), 1, body.size(), m_log) != body.size() || std::fputs("}\n", m_log) == EOF
         || (m_flushEachLine && std::fflush(m_log) != 0))
         m_intact = false;
+}
+
+void EventLog::SetConsole(std::FILE* console)
+{
+    m_console = console;
+    ShowProgress(m_showProgress);
+}
+
+void EventLog::ShowProgress(bool show)
+{
+    m_showProgress = show;
+    m_progress.ShowOn(show ? m_console : nullptr);
 }
 
 void EventLog::Say(const std::string& text)
 {
     if (!m_console)
         return;
+    m_progress.EndLine();
     (void)std::fputs(text.c_str(), m_console);
     (void)std::fputc('\n', m_console);
     (void)std::fflush(m_console);

@@ -3,9 +3,10 @@
 // whose every whole line happened; and, for people, a short text on a stream of its own.
 #pragma once
 
-#include "cli/log/CopyEvent.h"
 #include "cli/log/JsonLine.h"
 #include "cli/log/LineFinisher.h"
+#include "cli/log/LogEvents.h"
+#include "cli/log/ProgressCount.h"
 #include "platform/CopiedBytes.h"
 
 #include <cstdio>
@@ -28,10 +29,25 @@ public:
     bool HasLog() const { return m_log != nullptr; }
 
     // People read the texts of the events on this stream (nullptr: nobody).
-    void SetConsole(std::FILE* console) { m_console = console; }
+    void SetConsole(std::FILE* console);
     std::FILE* Console() const { return m_console; }
+    // The count of files copied, on the console when show: every text said there ends its line
+    // first.
+    void ShowProgress(bool show);
+    ProgressCount& Progress() { return m_progress; }
 
-    // One event: its JSON line to the log, and text, when not empty, to the console.
+    // One event: its line to the log, and text, when not empty, to the console.
+    template<class Event>
+    requires requires(const Event& event) { event.Line(); }
+    void Write(const Event& event, const std::string& text = {})
+    {
+        Settle();
+        if (m_log)
+            WriteLine(event.Line()); // made only for a log
+        if (!text.empty())
+            Say(text);
+    }
+    // The same for a line made already.
     void Write(const JsonLine& line, const std::string& text = {});
     // A change: the console is told its description when it describes every change (a plan's
     // text), otherwise only problem, when there is one.
@@ -39,12 +55,14 @@ public:
     void DescribeChanges(bool describe) { m_describeChanges = describe; }
 
     // A copy whose line records its digest, for a log (HasLog). The bytes of the copy about to be
-    // made go to CopyBytes; then WriteCopy writes the copy's line with "sha256" (and "backup",
-    // when not empty), taking copy as LineFinisher::Finish does, or DropCopy forgets them when the
-    // copy failed. Where the machine has a second core the digest and the line are finished
-    // there, while this thread goes on: every Write, and Settle, first waits for them.
+    // made go to CopyBytes; then WriteCopy writes the copy's line with its digest, taking copy as
+    // LineFinisher::Finish does, or DropCopy forgets them when the copy failed. Where the machine
+    // has a second core the digest and the line are finished there, while this thread goes on:
+    // every Write, and Settle, first waits for them.
     CopiedBytes& CopyBytes();
-    void WriteCopy(CopyEvent& copy, std::string backup);
+    void WriteCopy(FileCopiedEvent& copy);
+    // The same, with the backup of the file the copy replaced (empty: none).
+    void WriteCopy(FileCopiedEvent& copy, std::string backup);
     void DropCopy();
     // Returns once every line handed over has been written: a change waits for the line of the
     // change before it, so a run that is killed lacks at most the line of the one in flight.
@@ -57,11 +75,13 @@ public:
     bool LogIntact();
 
 private:
-    void WriteText(const std::string& text);
+    void WriteLine(const JsonLine& line);
 
     std::FILE* m_log = nullptr;
     bool m_ownsLog = false;
     std::FILE* m_console = nullptr;
+    bool m_showProgress = false;
+    ProgressCount m_progress;
     bool m_intact = true;
     bool m_flushEachLine = true;
     bool m_describeChanges = false;

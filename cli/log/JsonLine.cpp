@@ -1,5 +1,7 @@
 #include "cli/log/JsonLine.h"
 
+#include "cli/log/LogNames.h"
+
 #include "platform/win32.h"
 
 #include <array>
@@ -215,6 +217,34 @@ std::string UtcTimestamp()
     return UtcTimestamp(std::chrono::system_clock::now());
 }
 
+std::optional<std::chrono::system_clock::time_point> ParseUtcTimestamp(std::string_view text)
+{
+    using namespace std::chrono;
+    constexpr std::string_view form = "0000-00-00T00:00:00.000Z";
+    if (text.size() != form.size())
+        return std::nullopt;
+    for (std::size_t i = 0; i < form.size(); ++i)
+        if (form[i] == '0' ? text[i] < '0' || text[i] > '9' : text[i] != form[i])
+            return std::nullopt;
+    const auto number = [text](std::size_t at, std::size_t digits) {
+        int value = 0;
+        for (std::size_t i = at; i < at + digits; ++i)
+            value = value * 10 + (text[i] - '0');
+        return value;
+    };
+    const year_month_day date { year { number(0, 4) }, month { static_cast<unsigned>(number(5, 2)) },
+        day { static_cast<unsigned>(number(8, 2)) } };
+    const int hours = number(11, 2);
+    const int minutes = number(14, 2);
+    const int seconds = number(17, 2);
+    // Only the years whose every instant the clock holds (1678 to 2262 for nanoseconds).
+    if (!date.ok() || date.year() <= year { 1678 } || date.year() >= year { 2262 } || hours > 23
+        || minutes > 59 || seconds > 59)
+        return std::nullopt;
+    return system_clock::time_point { sys_days { date } } + std::chrono::hours { hours }
+    + std::chrono::minutes { minutes } + std::chrono::seconds { seconds } + milliseconds { number(20, 3) };
+}
+
 JsonLine JsonLine::Event(std::string_view name)
 {
     return Event(name, std::chrono::system_clock::now());
@@ -225,8 +255,8 @@ JsonLine JsonLine::Event(std::string_view name, std::chrono::system_clock::time_
     JsonLine line;
     // Room for a file's line with its digest, so it is not moved as it grows.
     line.m_text.reserve(512);
-    line.Add("event", name);
-    line.AddKey("time");
+    line.Add(logname::kEvent, name);
+    line.AddKey(logname::kTime);
     line.m_text += '"';
     AppendTimestamp(line.m_text, time);
     line.m_text += '"';

@@ -38,6 +38,8 @@ public:
     JsonLine& AddRaw(std::string_view key, std::string_view value);
     // The object, without a line end.
     [[nodiscard]] std::string Text() const { return m_text + '}'; }
+    // The object but its closing brace, for a writer that adds it and so spares the copy.
+    [[nodiscard]] std::string_view Body() const { return m_text; }
 
 private:
     JsonLine& AddSigned(std::string_view key, std::int64_t number);
@@ -60,3 +62,6 @@ private:
 // UTC in ISO 8601 with milliseconds: 2026-12-08T11:24:07.123Z.
 [[nodiscard]] std::string UtcTimestamp(std::chrono::system_clock::time_point time);
 [[nodiscard]] std::string UtcTimestamp();
+// The way back, for UtcTimestamp's form only; empty optional for anything else, or for a time the
+// clock cannot hold.
+[[nodiscard]] std::optional<std::chrono::system_clock::time_point> ParseUtcTimestamp(std::string_view text);

@@ -251,8 +251,10 @@ private:
 bool JsonObject::Parse(std::string_view line)
 {
     m_fields.clear();
+    m_order.clear();
     if (!ParseFields(line)) {
         m_fields.clear(); // nothing of a refused line
+        m_order.clear();
         return false;
     }
     return true;
@@ -269,7 +271,10 @@ bool JsonObject::ParseFields(std::string_view line)
             JsonValue value;
             if (!reader.String(key) || !reader.Take(':') || !reader.Value(value))
                 return false;
-            m_fields[key] = std::move(value);
+            // A name given twice keeps its last value and its first place.
+            const auto [field, added] = m_fields.insert_or_assign(std::move(key), std::move(value));
+            if (added)
+                m_order.push_back(&field->first);
         } while (reader.Take(','));
         if (!reader.Take('}'))
             return false;
@@ -277,26 +282,35 @@ bool JsonObject::ParseFields(std::string_view line)
     return reader.AtEnd();
 }
 
-bool JsonObject::IsNull(const std::string& key) const
+const JsonValue* JsonObject::Find(std::string_view key, JsonValue::Kind kind) const
 {
     const auto found = m_fields.find(key);
-    return found != m_fields.end() && found->second.kind == JsonValue::Kind::Null;
+    return found == m_fields.end() || found->second.kind != kind ? nullptr : &found->second;
 }
 
-std::optional<std::string> JsonObject::Text(const std::string& key) const
+bool JsonObject::IsNull(std::string_view key) const
 {
-    const auto found = m_fields.find(key);
-    if (found == m_fields.end() || found->second.kind != JsonValue::Kind::Text)
-        return std::nullopt;
-    return found->second.text;
+    return Find(key, JsonValue::Kind::Null) != nullptr;
 }
 
-std::optional<std::int64_t> JsonObject::Integer(const std::string& key) const
+std::optional<std::string> JsonObject::Text(std::string_view key) const
 {
-    const auto found = m_fields.find(key);
-    if (found == m_fields.end() || found->second.kind != JsonValue::Kind::Number)
+    const JsonValue* value = Find(key, JsonValue::Kind::Text);
+    return value ? std::optional<std::string>(value->text) : std::nullopt;
+}
+
+std::optional<std::string> JsonObject::Nested(std::string_view key) const
+{
+    const JsonValue* value = Find(key, JsonValue::Kind::Nested);
+    return value ? std::optional<std::string>(value->text) : std::nullopt;
+}
+
+std::optional<std::int64_t> JsonObject::Integer(std::string_view key) const
+{
+    const JsonValue* value = Find(key, JsonValue::Kind::Number);
+    if (!value)
         return std::nullopt;
-    const std::string& text = found->second.text;
+    const std::string& text = value->text;
     std::int64_t number = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
     if (error != std::errc {} || end != text.data() + text.size())
@@ -304,10 +318,8 @@ std::optional<std::int64_t> JsonObject::Integer(const std::string& key) const
     return number;
 }
 
-std::optional<bool> JsonObject::Boolean(const std::string& key) const
+std::optional<bool> JsonObject::Boolean(std::string_view key) const
 {
-    const auto found = m_fields.find(key);
-    if (found == m_fields.end() || found->second.kind != JsonValue::Kind::Boolean)
-        return std::nullopt;
-    return found->second.boolean;
+    const JsonValue* value = Find(key, JsonValue::Kind::Boolean);
+    return value ? std::optional<bool>(value->boolean) : std::nullopt;
 }

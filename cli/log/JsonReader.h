@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct JsonValue {
     enum class Kind { Text, Number, Boolean, Null, Nested };
@@ -21,16 +22,23 @@ public:
     // False for anything but one whole JSON object (surrounding blanks allowed).
     [[nodiscard]] bool Parse(std::string_view line);
 
-    [[nodiscard]] bool Has(const std::string& key) const { return m_fields.count(key) != 0; }
-    [[nodiscard]] bool IsNull(const std::string& key) const;
+    [[nodiscard]] bool Has(std::string_view key) const { return m_fields.find(key) != m_fields.end(); }
+    [[nodiscard]] bool IsNull(std::string_view key) const;
     // The field's text when it is one.
-    [[nodiscard]] std::optional<std::string> Text(const std::string& key) const;
+    [[nodiscard]] std::optional<std::string> Text(std::string_view key) const;
     // The field's value when it is a whole number that fits.
-    [[nodiscard]] std::optional<std::int64_t> Integer(const std::string& key) const;
-    [[nodiscard]] std::optional<bool> Boolean(const std::string& key) const;
+    [[nodiscard]] std::optional<std::int64_t> Integer(std::string_view key) const;
+    [[nodiscard]] std::optional<bool> Boolean(std::string_view key) const;
+    // The field's JSON text when it is an object or an array.
+    [[nodiscard]] std::optional<std::string> Nested(std::string_view key) const;
+    // The fields' names in the order the line first gives them.
+    [[nodiscard]] const std::vector<const std::string*>& Keys() const { return m_order; }
 
 private:
     bool ParseFields(std::string_view line);
+    const JsonValue* Find(std::string_view key, JsonValue::Kind kind) const;
 
-    std::map<std::string, JsonValue> m_fields;
+    std::map<std::string, JsonValue, std::less<>> m_fields;
+    // Into m_fields' keys, which stay where they are; its room is kept from line to line.
+    std::vector<const std::string*> m_order;
 };

@@ -28,7 +28,7 @@ void Relax()
 
 } // namespace
 
-LineFinisher::LineFinisher(std::function<void(const std::string&)> write, bool background)
+LineFinisher::LineFinisher(std::function<void(const FileCopiedEvent&)> write, bool background)
     : m_write(std::move(write))
 {
     if (!background)
@@ -83,7 +83,7 @@ void LineFinisher::Lost()
     m_lostNow = true;
 }
 
-void LineFinisher::Finish(CopyEvent& copy, std::string backup)
+void LineFinisher::Finish(FileCopiedEvent& copy)
 {
     // While the worker digests the copy's last bytes it leaves the line alone: the line goes with
     // them, and this thread waits only before its next change, not here as well.
@@ -94,7 +94,6 @@ void LineFinisher::Finish(CopyEvent& copy, std::string backup)
     // The texts change hands without a copy; the line is made where it is written, off this
     // thread's path from one copy to the next.
     std::swap(m_copy, copy);
-    m_backup = std::move(backup);
     m_lost = m_lostNow;
     m_lostNow = false;
     if (!m_worker.joinable()) {
@@ -205,13 +204,8 @@ void LineFinisher::Work()
 
 void LineFinisher::WriteLine()
 {
-    const std::string digest = m_hash.HexDigest();
-    JsonLine line = m_copy.Line();
-    if (m_lost)
-        line.AddNull("sha256");
-    else
-        line.Add("sha256", digest);
-    if (!m_backup.empty())
-        line.Add("backup", m_backup);
-    m_write(line.Text());
+    // The digest goes into the room an earlier copy's left.
+    m_hash.HexDigest(m_copy.sha256);
+    m_copy.digest = m_lost ? Digest::Lost : Digest::Taken;
+    m_write(m_copy);
 }

@@ -1,11 +1,12 @@
 // The file-copied lines of an install's log, finished on a second thread where the machine has a
-// second core: the bytes of each copy are handed over as it is made, and their digest is taken and
-// the line made and written there while this thread goes on to the next file. Before each change this thread
-// waits (Settle) until the line before it is written, so the log keeps its order and a run that is
-// killed still lacks at most the line of the change in flight.
+// second core: the bytes of each copy are handed over as it is made, and their digest is taken
+// there and the copy's event, digest and all, handed back to be written, while this thread goes
+// on to the next file. Before each change this thread waits (Settle) until the line before it is
+// written, so the log keeps its order and a run that is killed still lacks at most the line of the
+// change in flight.
 #pragma once
 
-#include "cli/log/CopyEvent.h"
+#include "cli/log/LogEvents.h"
 #include "cli/log/Sha256.h"
 #include "platform/CopiedBytes.h"
 
@@ -20,10 +21,10 @@
 
 class LineFinisher : public CopiedBytes {
 public:
-    // write takes each finished line, without a line end. background: on a thread of its own;
-    // otherwise (or when no thread can be started) all of it happens on the caller's thread, as
-    // things are handed over.
-    LineFinisher(std::function<void(const std::string&)> write, bool background);
+    // write takes each copy's event with its digest, to write its line. background: on a thread
+    // of its own; otherwise (or when no thread can be started) all of it happens on the caller's
+    // thread, as things are handed over.
+    LineFinisher(std::function<void(const FileCopiedEvent&)> write, bool background);
     ~LineFinisher() override; // writes what is left first
     LineFinisher(const LineFinisher&) = delete;
     LineFinisher& operator=(const LineFinisher&) = delete;
@@ -34,10 +35,10 @@ public:
     void Take(const void* data, std::size_t size) override;
     void Lost() override;
 
-    // The copy was made: its line gets "sha256" (null when its bytes were lost on the way) and,
-    // when backup is not empty, "backup", and is written. copy is taken, and left holding an
-    // earlier copy's texts, whose room the caller can fill again.
-    void Finish(CopyEvent& copy, std::string backup);
+    // The copy was made: its event gets the digest (Lost when its bytes were lost on the way) and
+    // is handed to write. copy is taken, and left holding an earlier copy's texts, whose room the
+    // caller can fill again.
+    void Finish(FileCopiedEvent& copy);
     // The copy failed: the bytes it handed over are forgotten.
     void Drop();
     // Returns once every line handed over has been written.
@@ -56,6 +57,7 @@ private:
     // Waits while the worker is idle, spinning for a while first: the next job is usually a few
     // microseconds away, and a sleeping thread takes longer than that to wake.
     unsigned AwaitJob();
+    // Gives the copy its digest and hands it to write.
     void WriteLine();
     // Sets the state and wakes the other thread, should it sleep.
     void Change(State state);
@@ -68,7 +70,7 @@ private:
     // keeps reading the state, and every write to a field on its line would take it away from it.
     static constexpr std::size_t kCacheLine = 64;
 
-    std::function<void(const std::string&)> m_write;
+    std::function<void(const FileCopiedEvent&)> m_write;
     // Two blocks: this thread fills one while the worker digests the other. The bytes go over as
     // soon as the worker is free, and the line follows them.
     std::vector<unsigned char> m_blocks[2];
@@ -88,8 +90,7 @@ private:
     alignas(kCacheLine) const unsigned char* m_jobBytes = nullptr;
     std::size_t m_jobSize = 0;
     bool m_lost = false;
-    CopyEvent m_copy;
-    std::string m_backup;
+    FileCopiedEvent m_copy;
     alignas(kCacheLine) Sha256 m_hash; // the worker's while it is not idle
     std::thread m_worker;
 };

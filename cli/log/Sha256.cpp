@@ -309,7 +309,20 @@ Sha256Digest Sha256::Digest()
 
 std::string Sha256::HexDigest()
 {
-    return DigestHex(Digest());
+    std::string digest;
+    HexDigest(digest);
+    return digest;
+}
+
+void Sha256::HexDigest(std::string& digest)
+{
+    static constexpr char hex[] = "0123456789abcdef";
+    const Sha256Digest bytes = Digest();
+    digest.resize(64);
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        digest[2 * i] = hex[bytes[i] >> 4];
+        digest[2 * i + 1] = hex[bytes[i] & 0xF];
+    }
 }
 
 std::string DigestHex(const Sha256Digest& digest, std::size_t bytes)

@@ -21,6 +21,8 @@ public:
     [[nodiscard]] Sha256Digest Digest();
     // The same as 64 lowercase hex digits, as sha256sum prints it.
     [[nodiscard]] std::string HexDigest();
+    // The same into digest, whose room is used again.
+    void HexDigest(std::string& digest);
 
     // For tests: true keeps every Sha256 on the plain C++ compression even where the processor
     // has SHA instructions, so both can be checked against each other. Returns whether the

@@ -28,6 +28,7 @@ TEST(JsonLine, WritesEachKindOfValueInOrder)
         "\"replaced\":false,\"done\":true,\"old\":null,\"answers\":{\"Dir1\":\"C:\\\\Tags\",\"Options\":3},"
         "\"empty\":{},\"list\":[1,2]}",
         line.Text());
+    EXPECT_EQ(line.Text(), std::string(line.Body()) + "}");
 }
 
 // The exact bytes, on POSIX and under Wine alike: the system code page is Windows-1252 on both.

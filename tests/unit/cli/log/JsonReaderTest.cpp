@@ -278,4 +278,22 @@ TEST(JsonReader, SystemTextHasEveryCharacterOrNone)
         EXPECT_EQ(std::nullopt, Utf8ToSystemText(invalid)) << invalid;
 }
 
+// The answers of a log's start come in the answers file's order, which the reader keeps.
+TEST(JsonReader, KeepsTheFieldsOrderAndNestedText)
+{
+    JsonObject object;
+    ASSERT_TRUE(object.Parse(R"({"z":1,"a":{"b":[1,{}]},"m":null,"a":"again"})"));
+    std::vector<std::string> keys;
+    for (const std::string* key : object.Keys())
+        keys.push_back(*key);
+    EXPECT_EQ((std::vector<std::string> { "z", "a", "m" }), keys);
+    EXPECT_EQ("again", object.Text("a")); // the last value, in the first place
+    ASSERT_TRUE(object.Parse(R"({"n": {"b" : [1,{}]} ,"t":"x"})"));
+    EXPECT_EQ(R"({"b" : [1,{}]})", object.Nested("n"));
+    EXPECT_EQ(std::nullopt, object.Nested("t"));
+    EXPECT_EQ(2u, object.Keys().size());
+    EXPECT_FALSE(object.Parse(R"({"q":1,)"));
+    EXPECT_TRUE(object.Keys().empty());
+}
+
 } // namespace

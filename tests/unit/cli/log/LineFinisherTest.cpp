@@ -19,11 +19,19 @@ namespace {
 // written again for each copy while the worker may still be making the line of the one before.
 void Finish(LineFinisher& finisher, const std::string& name, std::string backup = {})
 {
-    static CopyEvent copy;
+    static FileCopiedEvent copy;
+    copy.time = {};
     copy.from = "from";
     copy.to = name;
     copy.bytes = name.size();
-    finisher.Finish(copy, std::move(backup));
+    copy.backup = std::move(backup);
+    finisher.Finish(copy);
+}
+
+// The line of what the finisher hands back.
+std::string LineOf(const FileCopiedEvent& copy)
+{
+    return copy.Line().Text();
 }
 
 std::string Expected(const std::string& name, const std::string& digest, const std::string& backup = {})
@@ -41,7 +49,8 @@ std::string Expected(const std::string& name, const std::string& digest, const s
 class LineFinisherTest : public testing::TestWithParam<bool> {
 protected:
     std::vector<std::string> m_lines; // the worker's until Settle
-    LineFinisher m_finisher { [this](const std::string& text) { m_lines.push_back(text); }, GetParam() };
+    LineFinisher m_finisher { [this](const FileCopiedEvent& copy) { m_lines.push_back(LineOf(copy)); },
+        GetParam() };
 };
 
 // The digest the install log records is taken while the platform copies; it must be the digest of
@@ -125,7 +134,8 @@ TEST_P(LineFinisherTest, EveryLineIsWrittenInOrderBeforeSettleReturns)
 {
     std::vector<std::string> expected;
     {
-        LineFinisher finisher([&](const std::string& text) { m_lines.push_back(text); }, GetParam());
+        LineFinisher finisher(
+            [&](const FileCopiedEvent& copy) { m_lines.push_back(LineOf(copy)); }, GetParam());
         for (int i = 0; i < 5000; ++i) {
             const std::string bytes = RandomBytes(static_cast<std::size_t>(i % 97), static_cast<unsigned>(i));
             finisher.Settle();
@@ -170,10 +180,10 @@ TEST_P(LineFinisherTest, SleepersOnEitherSideAreWoken)
     std::vector<std::string> expected;
     {
         LineFinisher finisher(
-            [&](const std::string& text) {
+            [&](const FileCopiedEvent& copy) {
                 if (m_lines.size() % 2 == 1)
                     std::this_thread::sleep_for(std::chrono::milliseconds(3));
-                m_lines.push_back(text);
+                m_lines.push_back(LineOf(copy));
             },
             GetParam());
         for (int i = 0; i < 150; ++i) {

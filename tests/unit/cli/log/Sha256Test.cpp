@@ -163,4 +163,17 @@ TEST(Sha256OfFile, HashesTheWholeFileAcrossReads)
     }
 }
 
+// The log's digests go into the room of the one before: all of it is overwritten, whatever it held.
+TEST(Sha256, DigestIntoATextReplacesItAndStartsOver)
+{
+    Sha256 hash;
+    std::string digest(100, 'x');
+    hash.Update("abc");
+    hash.HexDigest(digest);
+    EXPECT_EQ(Sha256Hex("abc"), digest);
+    digest = "short";
+    hash.HexDigest(digest);
+    EXPECT_EQ(Sha256Hex(""), digest);
+}
+
 } // namespace

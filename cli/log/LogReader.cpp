@@ -1,0 +1,352 @@
+#include "cli/log/LogReader.h"
+
+#include "cli/log/JsonLine.h"
+#include "cli/log/LogFields.h"
+#include "cli/log/LogNames.h"
+
+#include <utility>
+
+using namespace logname;
+
+namespace {
+
+// The fields of a nested object ("counts"), when the line has one there.
+bool NestedObject(const JsonObject& object, std::string_view key, JsonObject& nested)
+{
+    const std::optional<std::string> text = object.Nested(key);
+    return text && nested.Parse(*text);
+}
+
+} // namespace
+
+LogReader::LogReader(std::string_view text, std::string file, std::string command)
+    : m_text(text)
+    , m_file(std::move(file))
+    , m_command(std::move(command))
+{ }
+
+bool LogReader::Next()
+{
+    if (!m_error.empty())
+        return false;
+    while (m_at < m_text.size()) {
+        const std::size_t end = m_text.find('\n', m_at);
+        if (end == std::string_view::npos)
+            break;
+        ++m_number;
+        std::string_view line = m_text.substr(m_at, end - m_at);
+        m_at = end + 1;
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        if (!m_object.Parse(line))
+            return Fail("not a line of a tarnwick-cli log");
+        const std::optional<LogKind> kind = KindNamed(m_object.Text(kEvent).value_or(std::string()));
+        if (!m_sawStart) {
+            if (!kind || *kind != LogKind::Start || m_object.Text(kCommand) != m_command)
+                return Fail("not the log of a tarnwick-cli " + m_command);
+            m_sawStart = true;
+        } else if (!kind) {
+            continue;
+        } else if ((*kind == LogKind::ValueWritten || *kind == LogKind::KeyCreated)
+            && !m_object.Integer(kResult)) {
+            continue;
+        }
+        m_kind = *kind;
+        return true;
+    }
+    if (!m_sawStart)
+        m_error = m_file + ": empty, or not the log of a tarnwick-cli " + m_command;
+    return false;
+}
+
+std::string LogReader::TimeText() const
+{
+    return m_object.Text(kTime).value_or("");
+}
+
+bool LogReader::Fail(const std::string& why)
+{
+    m_error = m_file + ":" + std::to_string(m_number) + ": " + why;
+    return false;
+}
+
+bool LogReader::Begin(LogKind kind, LogTime& time)
+{
+    if (!m_error.empty() || m_number == 0)
+        return false;
+    if (kind != m_kind)
+        return Fail("not a " + std::string(KindName(kind)) + " event");
+    const std::optional<std::string> text = m_object.Text(kTime);
+    time = text ? ParseUtcTimestamp(*text).value_or(LogTime {}) : LogTime {};
+    return true;
+}
+
+bool LogReader::End(bool good)
+{
+    return good || Fail("a " + std::string(KindName(m_kind)) + " event without the fields undo needs");
+}
+
+bool LogReader::Read(InstallStartEvent& event)
+{
+    if (!Begin(event))
+        return false;
+    LogFields fields(m_object, true);
+    fields.Text(kVersion, event.version);
+    fields.Text(kCommand, event.command);
+    fields.Text(kComputer, event.computer);
+    fields.Text(kPackage, event.package);
+    fields.Text(kTitle, event.title);
+    JsonObject answers;
+    JsonObject entry;
+    if (NestedObject(m_object, kAnswers, answers))
+        for (const std::string* key : answers.Keys()) {
+            UsedAnswer answer;
+            const std::optional<std::string> name = Utf8ToSystemText(*key);
+            if (!name || !NestedObject(answers, *key, entry))
+                continue;
+            answer.key = *name;
+            LogFields values(entry, true);
+            values.Text(kValue, answer.value);
+            values.Text(kSource, answer.source);
+            event.answers.push_back(std::move(answer));
+        }
+    return true;
+}
+
+bool LogReader::Read(UndoStartEvent& event)
+{
+    if (!Begin(event))
+        return false;
+    LogFields fields(m_object, true);
+    fields.Text(kVersion, event.version);
+    fields.Text(kComputer, event.computer);
+    fields.Text(kLog, event.log);
+    fields.Text(kInstalled, event.installed);
+    fields.Text(kInstalledOn, event.installedOn);
+    return true;
+}
+
+bool LogReader::Read(MessageEvent& event)
+{
+    if (!Begin(event))
+        return false;
+    LogFields fields(m_object, false);
+    fields.Text(kText, event.text);
+    fields.Boolean(kWarning, event.warning, Need::Optional);
+    return End(fields.Good());
+}
+
+bool LogReader::Read(AnswerEvent& event)
+{
+    if (!Begin(event))
+        return false;
+    LogFields fields(m_object, false);
+    fields.Text(kQuestion, event.question);
+    fields.Word(kAnswer, event.yes, kYes, kNo);
+    return End(fields.Good());
+}
+
+bool LogReader::Read(OptionEvent& event)
+{
+    if (!Begin(event))
+        return false;
+    LogFields fields(m_object, false);
+    fields.Integer(kNumber, event.number);
+    fields.Text(kCaption, event.caption);
+    fields.Text(kType, event.type);
+    fields.Word(kResult, event.done, kDone, kFailed);
+    return End(fields.Good());
+}
+
+bool LogReader::Read(FolderCreatedEvent& event)
+{
+    if (!Begin(event))
+        return false;
+    LogFields fields(m_object, false);
+    fields.Text(kPath, event.path);
+    return End(fields.Good());
+}
+
+bool LogReader::Read(FileCopiedEvent& event)
+{
+    if (!Begin(event))
+        return false;
+    LogFields fields(m_object, false);
+    fields.Text(kFrom, event.from, Need::Lenient); // undo takes back the copy, wherever it came from
+    fields.Text(kTo, event.to);
+    fields.Integer(kBytes, event.bytes);
+    fields.Boolean(kReplaced, event.replaced);
+    // The digest is compared as the line gives it: hex digits are the same in every code page.
+    if (std::optional<std::string> digest = m_object.Text(kSha256)) {
+        event.digest = Digest::Taken;
+        event.sha256 = std::move(*digest);
+    } else if (m_object.IsNull(kSha256)) {
+        event.digest = Digest::Lost;
+    }
+    fields.Text(kBackup, event.backup, Need::Optional);
+    return End(fields.Good());
+}
+
+bool LogReader::Read(CopyFailedEvent& event)
+{
+    if (!Begin(event))
+        return false;
+    LogFields fields(m_object, false);
+    fields.Text(kFrom, event.from);
+    fields.Text(kTo, event.to);
+    fields.Integer(kError, event.error);
+    bool backedUp = true;
+    fields.Boolean(kBackup, backedUp, Need::Optional);
+    event.backupFailed = !backedUp;
+    return End(fields.Good());
+}
+
+bool LogReader::Read(ValueWrittenEvent& event)
+{
+    if (!Begin(event))
+        return false;
+    event.result = m_object.Integer(kResult).value_or(0);
+    LogFields fields(m_object, event.result != 0);
+    fields.Text(kKey, event.key);
+    fields.Text(kName, event.name);
+    fields.Nullable(kOld, event.old);
+    fields.Text(kNew, event.newData);
+    fields.Text(kEntryRemoved, event.entryRemoved, Need::Lenient);
+    return End(fields.Good());
+}
+
+bool LogReader::Read(KeyCreatedEvent& event)
+{
+    if (!Begin(event))
+        return false;
+    event.result = m_object.Integer(kResult).value_or(0);
+    LogFields fields(m_object, event.result != 0);
+    fields.Text(kKey, event.key);
+    return End(fields.Good());
+}
+
+bool LogReader::Read(CommandEvent& event)
+{
+    if (!Begin(event))
+        return false;
+    LogFields fields(m_object, false);
+    fields.Text(kCommand, event.command);
+    if (!m_object.IsNull(kExit)) {
+        event.exit.emplace();
+        fields.Integer(kExit, *event.exit);
+    }
+    fields.Integer(kError, event.error);
+    return End(fields.Good());
+}
+
+bool LogReader::Read(InstallEndEvent& event)
+{
+    if (!Begin(event))
+        return false;
+    LogFields fields(m_object, false);
+    fields.Integer(kExit, event.exit);
+    JsonObject object;
+    const bool nested = NestedObject(m_object, kCounts, object);
+    LogFields counts(object, false);
+    InstallCounts& c = event.counts;
+    counts.Integer(kFolders, c.folders);
+    counts.Integer(kFiles, c.files);
+    counts.Integer(kBytes, c.bytes);
+    counts.Integer(kKeys, c.keys);
+    counts.Integer(kValues, c.values);
+    counts.Integer(kFailedCopies, c.failedCopies);
+    counts.Integer(kFailedWrites, c.failedWrites);
+    counts.Integer(kCommands, c.commands);
+    counts.Integer(kFailedCommands, c.failedCommands);
+    return End(fields.Good() && nested && counts.Good());
+}
+
+bool LogReader::Read(UndoEndEvent& event)
+{
+    if (!Begin(event))
+        return false;
+    LogFields fields(m_object, false);
+    fields.Integer(kExit, event.exit);
+    JsonObject object;
+    const bool nested = NestedObject(m_object, kCounts, object);
+    LogFields counts(object, false);
+    counts.Integer(kUndone, event.counts.undone);
+    counts.Integer(kKept, event.counts.kept);
+    counts.Integer(kAsBefore, event.counts.asBefore);
+    return End(fields.Good() && nested && counts.Good());
+}
+
+bool LogReader::Read(KeptEvent& event)
+{
+    if (!Begin(event))
+        return false;
+    LogFields fields(m_object, false);
+    fields.Text(kKey, event.key, Need::Optional);
+    fields.Text(kName, event.name);
+    fields.Text(kPath, event.path, Need::Optional);
+    fields.Text(kChange, event.change);
+    fields.Text(kNew, event.newData);
+    if (event.newData)
+        fields.Nullable(kFound, event.found);
+    fields.Integer(kSubkeys, event.subkeys);
+    fields.Integer(kValues, event.values);
+    fields.Integer(kBytes, event.bytes);
+    fields.Text(kSha256, event.sha256);
+    fields.Text(kBackup, event.backup);
+    fields.Integer(kError, event.error);
+    fields.Integer(kLine, event.logLine);
+    fields.Text(kReason, event.reason);
+    return End(fields.Good());
+}
+
+bool LogReader::Read(ValueDeletedEvent& event)
+{
+    if (!Begin(event))
+        return false;
+    LogFields fields(m_object, false);
+    fields.Text(kKey, event.key);
+    fields.Text(kName, event.name);
+    fields.Text(kOld, event.old);
+    fields.Integer(kResult, event.result);
+    return End(fields.Good());
+}
+
+bool LogReader::Read(KeyDeletedEvent& event)
+{
+    if (!Begin(event))
+        return false;
+    LogFields fields(m_object, false);
+    fields.Text(kKey, event.key);
+    fields.Integer(kResult, event.result);
+    return End(fields.Good());
+}
+
+bool LogReader::Read(FileDeletedEvent& event)
+{
+    if (!Begin(event))
+        return false;
+    LogFields fields(m_object, false);
+    fields.Text(kPath, event.path);
+    fields.Integer(kBytes, event.bytes);
+    fields.Text(kSha256, event.sha256);
+    return End(fields.Good());
+}
+
+bool LogReader::Read(FileRestoredEvent& event)
+{
+    if (!Begin(event))
+        return false;
+    LogFields fields(m_object, false);
+    fields.Text(kPath, event.path);
+    fields.Text(kFrom, event.from);
+    return End(fields.Good());
+}
+
+bool LogReader::Read(FolderRemovedEvent& event)
+{
+    if (!Begin(event))
+        return false;
+    LogFields fields(m_object, false);
+    fields.Text(kPath, event.path);
+    return End(fields.Good());
+}
