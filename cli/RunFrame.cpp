@@ -43,19 +43,8 @@ bool RunFrame::OpenLog(const std::optional<std::string>& path)
     return false;
 }
 
-JsonLine RunFrame::StartEvent(const std::string& command) const
+int RunFrame::LoggedExit(int code)
 {
-    return JsonLine::Event("start")
-        .Add("program", "tarnwick-cli")
-        .Add("version", TARNWICK_VERSION)
-        .Add("command", command)
-        .Add("computer", ComputerName());
-}
-
-int RunFrame::Finish(int code, const JsonLine& counts, const std::string& summary)
-{
-    m_log.Write(JsonLine::Event("end").Add("exit", code).AddObject("counts", counts),
-        summary + "; exit code " + std::to_string(code));
     if (!m_log.LogIntact()) {
         ReportError("the log could not be written completely");
         if (code == kExitSuccess || code == kExitRebootRequired)

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "cli/log/EventLog.h"
-#include "cli/log/JsonLine.h"
+#include "cli/log/LogEvents.h"
 #include "platform/MachineChanges.h"
 #include "platform/PlannedMachine.h"
 #include "platform/UniqueHandle.h"
@@ -30,13 +30,18 @@ public:
     [[nodiscard]] bool OpenLog(const std::optional<std::string>& path);
     EventLog& Log() { return m_log; }
 
-    // The start event's fields that every command's has, the command's own to follow.
-    [[nodiscard]] JsonLine StartEvent(const std::string& command) const;
-    // Writes the end event with counts and, for people, summary and the exit code; returns the
-    // exit code, a failure once the log could not be written completely.
-    int Finish(int code, const JsonLine& counts, const std::string& summary);
+    // Writes end (an InstallEndEvent or an UndoEndEvent) and, for people, summary and the exit
+    // code; returns the exit code, a failure once the log could not be written completely.
+    template<class EndEvent>
+    int Finish(const EndEvent& end, const std::string& summary)
+    {
+        m_log.Write(end, summary + "; exit code " + std::to_string(end.exit));
+        return LoggedExit(end.exit);
+    }
 
 private:
+    int LoggedExit(int code);
+
     bool m_plan;
     UniqueObject m_lock;
     EventLog m_log;

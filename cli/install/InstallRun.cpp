@@ -32,28 +32,27 @@ bool SettleBackupFolder(MachineChanges& machine, const std::string& folder, bool
 }
 
 // The start event, with every answer's effective value and where it came from, and the warnings.
-void WriteStart(EventLog& log, JsonLine start, const CommandLine& line, const Package& package,
-    const Answers& answers, const Choices& choices)
+void WriteStart(EventLog& log, const CommandLine& line, const Package& package, const Answers& answers,
+    const Choices& choices)
 {
     const std::array<std::string, answerKeyCount> values = EffectiveValues(choices);
-    JsonLine used;
+    InstallStartEvent start { .version = TARNWICK_VERSION,
+        .command = line.command,
+        .computer = ComputerName(),
+        .package = line.package,
+        .title = package.config.getInstallTitle() };
     for (std::size_t i = 0; i < answerKeyCount; ++i) {
         const auto key = static_cast<AnswerKey>(i);
-        JsonLine entry;
-        entry.Add("value", values[i]).Add("source", Answers::SourceName(answers.SourceOf(key)));
-        used.AddObject(Answers::KeyName(key), entry);
+        start.answers.push_back({ std::string(Answers::KeyName(key)), values[i],
+            std::string(Answers::SourceName(answers.SourceOf(key))) });
     }
-    log.Write(start.Add("package", line.package)
-                  .Add("title", package.config.getInstallTitle())
-                  .AddObject("answers", used),
-        (line.command == "plan" ? "Plan for " : "Installing ") + package.config.getInstallTitle());
+    log.Write(start, (line.command == "plan" ? "Plan for " : "Installing ") + package.config.getInstallTitle());
     for (const std::string& warning : choices.warnings)
-        log.Write(
-            JsonLine::Event("message").Add("text", warning).Add("warning", true), "warning: " + warning);
+        log.Write(MessageEvent { .text = warning, .warning = true }, "warning: " + warning);
 }
 
 // Every option the product's install sequence applies, answered as choices say; the exit code.
-int Apply(EventLog& log, ObservedChanges& changes, const CommandLine& line, const Package& package,
+int Apply(EventLog& log, ObservedChanges& changes, const Package& package,
     const Choices& choices)
 {
     MachineChanges* previous = SetMachineChanges(&changes);
@@ -62,8 +61,7 @@ int Apply(EventLog& log, ObservedChanges& changes, const CommandLine& line, cons
     {
         AnsweringService questions(log, choices.createFolders, choices.restartServer);
         if (choices.jvm == Choices::Jvm::Keep)
-            log.Write(
-                JsonLine::Event("answer").Add("question", JvmSettings::kSkipQuestion).Add("answer", "yes"));
+            log.Write(AnswerEvent { .question = JvmSettings::kSkipQuestion, .yes = true });
         else if (choices.jvm == Choices::Jvm::Store)
             JvmSettings::StoreJvmPath(choices.jvmPath);
 
@@ -76,13 +74,10 @@ int Apply(EventLog& log, ObservedChanges& changes, const CommandLine& line, cons
                 const ConfigOption& option = *options[i];
                 const bool done = applied && changes.GetCounts().failedWrites == failedBefore;
                 failedBefore = changes.GetCounts().failedWrites;
-                if (changes.GetCounts().files >= 100 && !line.log && StandardErrorIsTerminal())
-                    std::fputc('\n', stderr);
-                log.Write(JsonLine::Event("option")
-                              .Add("number", static_cast<int>(i + 1))
-                              .Add("caption", option.getCaption())
-                              .Add("type", option.getType())
-                              .Add("result", done ? "done" : "failed"),
+                log.Write(OptionEvent { .number = static_cast<int>(i + 1),
+                              .caption = option.getCaption(),
+                              .type = option.getType(),
+                              .done = done },
                     "option " + std::to_string(i + 1) + " (" + OptionTypeText(option.getType()) + ") "
                         + option.getCaption() + ": " + (done ? "done" : "FAILED"));
             });
@@ -101,17 +96,7 @@ int Apply(EventLog& log, ObservedChanges& changes, const CommandLine& line, cons
 
 int Finish(RunFrame& frame, const ObservedChanges::Counts& counts, int code)
 {
-    JsonLine line;
-    line.Add("folders", counts.folders)
-        .Add("files", counts.files)
-        .Add("bytes", counts.bytes)
-        .Add("keys", counts.keys)
-        .Add("values", counts.values)
-        .Add("failedCopies", counts.failedCopies)
-        .Add("failedWrites", counts.failedWrites)
-        .Add("commands", counts.commands)
-        .Add("failedCommands", counts.failedCommands);
-    return frame.Finish(code, line,
+    return frame.Finish(InstallEndEvent { .exit = code, .counts = counts },
         std::to_string(counts.folders) + " folders created, " + std::to_string(counts.files) + " files ("
             + std::to_string(counts.bytes) + " bytes) copied, " + std::to_string(counts.keys)
             + " keys created, " + std::to_string(counts.values) + " values written");
@@ -149,17 +134,17 @@ int RunInstall(const CommandLine& line)
         log.SetConsole(line.log == std::string("-") ? nullptr : stderr);
 
     const Choices choices = Decide(package, answers);
-    WriteStart(log, frame.StartEvent(line.command), line, package, answers, choices);
+    WriteStart(log, line, package, answers, choices);
     ObservedChanges changes(log, frame.Machine());
     changes.SetProgress(!line.log && StandardErrorIsTerminal());
     changes.SetDigests(!frame.IsPlan() && log.HasLog());
     if (backup)
         changes.SetBackupFolder(*line.backup);
     if (package.licence.found && !choices.acceptLicense) {
-        log.Write(JsonLine::Event("message").Add("text", "The licence was not accepted (AcceptLicense=yes)"),
+        log.Write(MessageEvent { .text = "The licence was not accepted (AcceptLicense=yes)" },
             "The package has a licence: accept it with AcceptLicense=yes. Nothing was changed.");
         return Finish(frame, changes.GetCounts(), kExitUserExit);
     }
-    const int code = Apply(log, changes, line, package, choices);
+    const int code = Apply(log, changes, package, choices);
     return Finish(frame, changes.GetCounts(), code);
 }

@@ -38,7 +38,7 @@ BOOL ObservedChanges::CreateFolder(const std::string& path)
     m_entries.insert(FoldedPath(path));
     m_lastParent.clear();
     ++m_counts.folders;
-    m_log.WriteChange(JsonLine::Event("folder-created").Add("path", path), "create folder " + path);
+    m_log.WriteChange(FolderCreatedEvent { .path = path }, "create folder " + path);
     SetLastError(ERROR_SUCCESS);
     return TRUE;
 }
@@ -65,10 +65,7 @@ BOOL ObservedChanges::CopyFileTo(const std::string& from, const std::string& to,
         return CopyFailed(from, to, false);
     }
     WriteCopied(from, to, size, replaced, std::move(backup));
-    if (m_progress && m_log.Console() && m_counts.files % 100 == 0) {
-        PutText(m_log.Console(), "\r" + std::to_string(m_counts.files) + " files copied");
-        (void)std::fflush(m_log.Console());
-    }
+    m_log.Progress().Copied(m_counts.files);
     SetLastError(ERROR_SUCCESS);
     return TRUE;
 }
@@ -78,12 +75,12 @@ BOOL ObservedChanges::CopyFailed(const std::string& from, const std::string& to,
 {
     const DWORD error = GetLastError();
     ++m_counts.failedCopies;
-    JsonLine line = JsonLine::Event("copy-failed").Add("from", from).Add("to", to).Add("error", error);
+    const CopyFailedEvent failed { .from = from, .to = to, .error = error, .backupFailed = backup };
     if (backup)
-        m_log.Write(line.Add("backup", false),
+        m_log.Write(failed,
             "cannot back up " + to + " into " + m_backupFolder + " (error " + std::to_string(error) + ")");
     else
-        m_log.Write(line, "cannot copy " + from + " to " + to + " (error " + std::to_string(error) + ")");
+        m_log.Write(failed, "cannot copy " + from + " to " + to + " (error " + std::to_string(error) + ")");
     SetLastError(error);
     return FALSE;
 }
@@ -99,14 +96,12 @@ void ObservedChanges::WriteCopied(
     m_copy.to.assign(to);
     m_copy.bytes = bytes;
     m_copy.replaced = replaced;
+    m_copy.backup = std::move(backup);
     if (m_digests) {
-        m_log.WriteCopy(m_copy, std::move(backup));
+        m_log.WriteCopy(m_copy);
         return;
     }
-    JsonLine line = m_copy.Line();
-    if (!backup.empty())
-        line.Add("backup", backup);
-    m_log.WriteChange(line,
+    m_log.WriteChange(m_copy,
         "copy " + from + " to " + to + " (" + std::to_string(bytes) + " bytes, "
             + (replaced ? "replaces" : "new") + ")");
 }
@@ -122,13 +117,8 @@ RegistryChange ObservedChanges::WriteString(
         ++m_counts.values;
     else
         ++m_counts.failedWrites;
-    JsonLine line = JsonLine::Event("value-written").Add("key", KeyName(root, keyPath)).Add("name", name);
-    if (old)
-        line.Add("old", *old);
-    else
-        line.AddNull("old");
-    line.Add("new", data).Add("result", static_cast<std::int64_t>(status));
-    m_log.WriteChange(line,
+    m_log.WriteChange(ValueWrittenEvent { .key = KeyName(root, keyPath), .name = name, .old = old,
+                          .newData = data, .result = status },
         "set " + KeyName(root, keyPath) + " \"" + name + "\": " + (old ? "\"" + *old + "\"" : "(absent)")
             + " -> \"" + data + "\"",
         status == ERROR_SUCCESS ? std::string()
@@ -150,9 +140,7 @@ RegistryChange ObservedChanges::CreateSubKey(
         ++m_counts.keys;
     else
         return result; // it was there already: nothing changed
-    m_log.WriteChange(JsonLine::Event("key-created")
-                          .Add("key", KeyName(root, keyPath))
-                          .Add("result", static_cast<std::int64_t>(status)),
+    m_log.WriteChange(KeyCreatedEvent { .key = KeyName(root, keyPath), .result = status },
         "create key " + KeyName(root, keyPath),
         status == ERROR_SUCCESS
             ? std::string()
@@ -163,24 +151,27 @@ RegistryChange ObservedChanges::CreateSubKey(
 BOOL ObservedChanges::StartCommand(const std::string& commandLine)
 {
     ++m_counts.commands;
-    JsonLine line = JsonLine::Event("command").Add("command", commandLine);
+    // Made here, so that its time is the command's start.
+    CommandEvent line { .command = commandLine };
     m_log.Settle();
     std::optional<DWORD> exitCode;
     if (!Machine().RunCommand(commandLine, exitCode)) {
         const DWORD error = GetLastError();
         ++m_counts.failedCommands;
-        m_log.Write(line.AddNull("exit").Add("error", error),
+        line.error = error;
+        m_log.Write(line,
             "cannot run " + commandLine + " (error " + std::to_string(error) + ")");
         SetLastError(error);
         return FALSE;
     }
     if (!exitCode) {
-        m_log.WriteChange(line.AddNull("exit"), "run " + commandLine); // planned, not run
+        m_log.WriteChange(line, "run " + commandLine); // planned, not run
         return TRUE;
     }
     if (*exitCode != 0)
         ++m_counts.failedCommands;
-    m_log.WriteChange(line.Add("exit", *exitCode), "run " + commandLine,
+    line.exit = *exitCode;
+    m_log.WriteChange(line, "run " + commandLine,
         *exitCode != 0 ? commandLine + " ended with exit code " + std::to_string(*exitCode) : "");
     return TRUE;
 }

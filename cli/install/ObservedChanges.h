@@ -3,8 +3,8 @@
 // Both write the same events, so a plan reads as the install's log would.
 #pragma once
 
-#include "cli/log/CopyEvent.h"
 #include "cli/log/EventLog.h"
+#include "cli/log/LogEvents.h"
 #include "platform/ForwardingChanges.h"
 
 #include <cstdint>
@@ -14,17 +14,7 @@
 
 class ObservedChanges : public ForwardingChanges {
 public:
-    struct Counts {
-        unsigned folders = 0;
-        unsigned files = 0;
-        std::uint64_t bytes = 0;
-        unsigned keys = 0;
-        unsigned values = 0;
-        unsigned failedCopies = 0;
-        unsigned failedWrites = 0; // registry keys and values that could not be written
-        unsigned commands = 0;
-        unsigned failedCommands = 0; // not started, or ended with an exit code other than 0
-    };
+    using Counts = InstallCounts;
 
     // machine makes (or plans) each change; log must outlive this.
     ObservedChanges(EventLog& log, MachineChanges& machine);
@@ -43,7 +33,7 @@ public:
     const Counts& GetCounts() const { return m_counts; }
 
     // Every file copy so far: the console shows a count while a large tree is copied.
-    void SetProgress(bool show) { m_progress = show; }
+    void SetProgress(bool show) { m_log.ShowProgress(show); }
 
     // Each copy's line records its digest, taken as the copy is made (the log must be open): undo
     // compares it, to leave alone a copy that was changed since.
@@ -63,7 +53,6 @@ private:
     bool MadeParentOf(const std::string& path);
 
     EventLog& m_log;
-    bool m_progress = false;
     bool m_digests = false;
     std::string m_backupFolder;
     unsigned m_backups = 0;
@@ -75,7 +64,7 @@ private:
     // The parent folder last asked about, as written, and whether this run made it.
     std::string m_lastParent;
     bool m_lastParentMade = false;
-    CopyEvent m_copy; // the last copy's event, its room used again
+    FileCopiedEvent m_copy; // the last copy's event, its room used again
 };
 
 // "HKEY_LOCAL_MACHINE" or "HKEY_CURRENT_USER", the roots the product writes.

@@ -45,11 +45,6 @@ void EventLog::Write(const JsonLine& line, const std::string& text)
         Say(text);
 }
 
-void EventLog::WriteChange(const JsonLine& line, const std::string& description, const std::string& problem)
-{
-    Write(line, m_describeChanges ? description : problem);
-}
-
 CopiedBytes& EventLog::CopyBytes()
 {
     if (!m_finisher)
@@ -62,12 +57,6 @@ void EventLog::WriteCopy(FileCopiedEvent& copy)
 {
     (void)CopyBytes();
     m_finisher->Finish(copy);
-}
-
-void EventLog::WriteCopy(FileCopiedEvent& copy, std::string backup)
-{
-    copy.backup = std::move(backup);
-    WriteCopy(copy);
 }
 
 void EventLog::DropCopy()

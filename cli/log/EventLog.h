@@ -51,7 +51,12 @@ public:
     void Write(const JsonLine& line, const std::string& text = {});
     // A change: the console is told its description when it describes every change (a plan's
     // text), otherwise only problem, when there is one.
-    void WriteChange(const JsonLine& line, const std::string& description, const std::string& problem = {});
+    template<class Event>
+    requires requires(const Event& event) { event.Line(); }
+    void WriteChange(const Event& event, const std::string& description, const std::string& problem = {})
+    {
+        Write(event, m_describeChanges ? description : problem);
+    }
     void DescribeChanges(bool describe) { m_describeChanges = describe; }
 
     // A copy whose line records its digest, for a log (HasLog). The bytes of the copy about to be
@@ -61,8 +66,6 @@ public:
     // every Write, and Settle, first waits for them.
     CopiedBytes& CopyBytes();
     void WriteCopy(FileCopiedEvent& copy);
-    // The same, with the backup of the file the copy replaced (empty: none).
-    void WriteCopy(FileCopiedEvent& copy, std::string backup);
     void DropCopy();
     // Returns once every line handed over has been written: a change waits for the line of the
     // change before it, so a run that is killed lacks at most the line of the one in flight.

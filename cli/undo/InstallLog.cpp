@@ -1,7 +1,7 @@
 #include "cli/undo/InstallLog.h"
 
 #include "cli/install/ObservedChanges.h"
-#include "cli/log/JsonReader.h"
+#include "cli/log/LogReader.h"
 #include "cli/TextCase.h"
 #include "cli/WholeFile.h"
 
@@ -11,103 +11,76 @@ namespace {
 // process.
 constexpr std::size_t kMostLogBytes = std::size_t { 256 } << 20;
 
-bool IsChange(const std::string& event)
+// A zero byte would cut a name short in every call that takes it.
+bool HasZero(const std::string& text)
 {
-    return event == "folder-created" || event == "file-copied" || event == "value-written"
-        || event == "key-created";
+    return text.find('\0') != std::string::npos;
 }
 
-// The fields of one change's line; false when one that undo needs is missing or unusable.
-bool ReadChange(const JsonObject& object, Change& change)
+// The change of the line the reader is at, when it is one undo takes back; false when the line
+// cannot be read (the reader says why).
+bool ReadChange(LogReader& reader, std::vector<Change>& changes)
 {
-    bool good = true;
-    const auto text = [&](const char* field, std::string& into) {
-        const std::optional<std::string> utf8 = object.Text(field);
-        const std::optional<std::string> system = utf8 ? Utf8ToSystemText(*utf8) : std::nullopt;
-        // A zero byte would cut the name short in every call that takes it.
-        if (!system || system->find('\0') != std::string::npos)
-            good = false;
-        else
-            into = *system;
-    };
-    if (change.event == "folder-created") {
-        text("path", change.path);
-    } else if (change.event == "file-copied") {
-        text("to", change.path);
-        const std::optional<std::int64_t> bytes = object.Integer("bytes");
-        const std::optional<bool> replaced = object.Boolean("replaced");
-        good = good && bytes && *bytes >= 0 && replaced;
-        if (good) {
-            change.bytes = static_cast<std::uint64_t>(*bytes);
-            change.replaced = *replaced;
-        }
-        change.sha256 = object.Text("sha256").value_or("");
-        if (object.Has("backup"))
-            text("backup", change.backup);
-    } else if (change.event == "value-written") {
-        text("key", change.key);
-        text("name", change.name);
-        text("new", change.newData);
-        if (!object.IsNull("old")) {
-            std::string old;
-            text("old", old);
-            change.oldData = old;
-        }
-    } else {
-        text("key", change.key);
-    }
-    return good;
-}
-
-// Line number of the log at path, whole; false with a message.
-bool ReadLine(std::string_view line, const std::string& path, std::size_t number, bool& sawStart,
-    InstallLog& out, std::string& error)
-{
-    const std::string where = path + ":" + std::to_string(number) + ": ";
-    JsonObject object;
-    if (!object.Parse(line)) {
-        error = where + "not a line of a tarnwick-cli log";
-        return false;
-    }
-    const std::string event = object.Text("event").value_or("");
-    if (!sawStart) {
-        if (event != "start" || object.Text("command") != std::optional<std::string>("install")) {
-            error = where + "not the log of a tarnwick-cli install";
-            return false;
-        }
-        out.computer = object.Text("computer").value_or("");
-        out.started = object.Text("time").value_or("");
-        sawStart = true;
-        return true;
-    }
-    // Writes the registry refused changed nothing.
-    if (!IsChange(event)
-        || ((event == "value-written" || event == "key-created")
-            && object.Integer("result") != std::int64_t { 0 }))
-        return true;
     Change change;
-    change.event = event;
-    change.line = number;
-    if (!ReadChange(object, change)) {
-        error = where + "a " + event + " event without the fields undo needs";
-        return false;
+    change.kind = reader.Kind();
+    change.line = reader.Line();
+    bool good = false;
+    switch (change.kind) {
+    case LogKind::FolderCreated: {
+        FolderCreatedEvent event;
+        good = reader.Read(event) && !HasZero(event.path);
+        change.path = std::move(event.path);
+        break;
     }
-    out.changes.push_back(std::move(change));
-    return true;
+    case LogKind::FileCopied: {
+        FileCopiedEvent event;
+        good = reader.Read(event) && !HasZero(event.to) && !HasZero(event.backup);
+        change.path = std::move(event.to);
+        change.bytes = event.bytes;
+        change.replaced = event.replaced;
+        if (event.digest == Digest::Taken)
+            change.sha256 = std::move(event.sha256);
+        change.backup = std::move(event.backup);
+        break;
+    }
+    case LogKind::ValueWritten: {
+        ValueWrittenEvent event;
+        good = reader.Read(event);
+        if (good && event.result != 0)
+            return true; // the registry refused it: nothing changed
+        good = good && !HasZero(event.key) && !HasZero(event.name) && !HasZero(event.newData)
+            && !(event.old && HasZero(*event.old));
+        change.key = std::move(event.key);
+        change.name = std::move(event.name);
+        change.oldData = std::move(event.old);
+        change.newData = std::move(event.newData);
+        break;
+    }
+    case LogKind::KeyCreated: {
+        KeyCreatedEvent event;
+        good = reader.Read(event);
+        if (good && event.result != 0)
+            return true;
+        good = good && !HasZero(event.key);
+        change.key = std::move(event.key);
+        break;
+    }
+    default:
+        return true; // not a change undo takes back
+    }
+    if (good)
+        changes.push_back(std::move(change));
+    return good;
 }
 
 } // namespace
 
-JsonLine Change::Event(std::string_view name) const
+KeptEvent Change::Kept() const
 {
-    JsonLine line = JsonLine::Event(name);
-    if (!key.empty())
-        line.Add("key", key);
-    if (event == "value-written")
-        line.Add("name", this->name);
-    if (!path.empty())
-        line.Add("path", path);
-    return line;
+    KeptEvent kept { .key = key, .path = path, .logLine = line };
+    if (kind == LogKind::ValueWritten)
+        kept.name = name;
+    return kept;
 }
 
 bool ReadInstallLog(const std::string& path, InstallLog& out, std::string& error)
@@ -117,26 +90,22 @@ bool ReadInstallLog(const std::string& path, InstallLog& out, std::string& error
         error = "cannot read the log " + path;
         return false;
     }
-    std::size_t start = 0;
-    std::size_t number = 0;
+    LogReader reader(text, path, "install");
     bool sawStart = false;
-    while (start < text.size()) {
-        const std::size_t end = text.find('\n', start);
-        if (end == std::string::npos)
+    while (reader.Next()) {
+        if (!sawStart) {
+            InstallStartEvent start;
+            if (!reader.Read(start))
+                break;
+            out.computer = std::move(start.computer);
+            out.started = reader.TimeText();
+            sawStart = true;
+        } else if (!ReadChange(reader, out.changes)) {
             break;
-        ++number;
-        std::string_view line(text.data() + start, end - start);
-        start = end + 1;
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        if (!ReadLine(line, path, number, sawStart, out, error))
-            return false;
+        }
     }
-    if (!sawStart) {
-        error = path + ": empty, or not the log of a tarnwick-cli install";
-        return false;
-    }
-    return true;
+    error = reader.Error();
+    return error.empty();
 }
 
 bool SplitKey(const std::string& key, HKEY& root, std::string& path)

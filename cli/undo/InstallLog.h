@@ -2,7 +2,7 @@
 // take each one back.
 #pragma once
 
-#include "cli/log/JsonLine.h"
+#include "cli/log/LogEvents.h"
 #include "platform/win32.h"
 
 #include <cstdint>
@@ -13,7 +13,7 @@
 
 // One change the install log records, its texts in the system code page.
 struct Change {
-    std::string event; // folder-created, file-copied, value-written, key-created
+    LogKind kind = LogKind::FolderCreated; // FolderCreated, FileCopied, ValueWritten or KeyCreated
     std::size_t line = 0;
     std::string path; // folders and files
     std::string key; // keys and values: with the root's name
@@ -25,8 +25,8 @@ struct Change {
     std::string sha256;
     std::string backup;
 
-    // An event of undo about this change: the line with its key, its value's name and its path.
-    [[nodiscard]] JsonLine Event(std::string_view name) const;
+    // Undo's "kept" event about this change: its key, its value's name, its path and its line.
+    [[nodiscard]] KeptEvent Kept() const;
 };
 
 struct InstallLog {

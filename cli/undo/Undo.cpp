@@ -58,11 +58,11 @@ Undo::Undo(EventLog& log, UndoneChanges& changes)
 
 void Undo::Take(const Change& change)
 {
-    if (change.event == "value-written")
+    if (change.kind == LogKind::ValueWritten)
         Value(change);
-    else if (change.event == "key-created")
+    else if (change.kind == LogKind::KeyCreated)
         Key(change);
-    else if (change.event == "file-copied")
+    else if (change.kind == LogKind::FileCopied)
         File(change);
     else
         Folder(change);
@@ -72,14 +72,14 @@ void Undo::Keep(
     const Change& change, const std::string& reason, const std::string& text, const Details& details)
 {
     ++m_kept;
-    JsonLine line = change.Event("kept");
+    KeptEvent kept = change.Kept();
     // A key of another root is no change of this program's kind.
     if (reason != kNotOurKey)
-        line.Add("change", change.event);
+        kept.change = std::string(KindName(change.kind));
     if (details)
-        details(line);
-    line.Add("line", static_cast<std::uint64_t>(change.line)).Add("reason", reason);
-    m_log.Write(line, "kept: " + text + " (" + reason + ")");
+        details(kept);
+    kept.reason = reason;
+    m_log.Write(kept, "kept: " + text + " (" + reason + ")");
 }
 
 void Undo::Value(const Change& change)
@@ -103,12 +103,9 @@ void Undo::Value(const Change& change)
     if (now && TakeOutEntry(change, root, keyPath, *now, what))
         return;
     Keep(change, "changed since the install", what + " is " + (now ? "\"" + *now + "\"" : "absent"),
-        [&](JsonLine& line) {
-            line.Add("new", change.newData);
-            if (now)
-                line.Add("found", *now);
-            else
-                line.AddNull("found");
+        [&](KeptEvent& kept) {
+            kept.newData = change.newData;
+            kept.found = now;
         });
 }
 
@@ -148,7 +145,7 @@ void Undo::Restore(const Change& change, HKEY root, const std::string& keyPath,
     const LONG status = result.open != ERROR_SUCCESS ? result.open : result.change;
     if (status != ERROR_SUCCESS) {
         Keep(change, "cannot be written", what + " (error " + std::to_string(status) + ")",
-            [&](JsonLine& line) { line.Add("error", static_cast<std::int64_t>(status)); });
+            [&](KeptEvent& kept) { kept.error = status; });
         return;
     }
     ++m_undone;
@@ -173,14 +170,17 @@ void Undo::Key(const Change& change)
         Keep(change, "changed since the install",
             change.key + " holds " + std::to_string(values) + " values and " + std::to_string(subkeys)
                 + " subkeys",
-            [&](JsonLine& line) { line.Add("subkeys", subkeys).Add("values", values); });
+            [&](KeptEvent& kept) {
+                kept.subkeys = subkeys;
+                kept.values = values;
+            });
         return;
     }
     m_changes.Undoing(change);
     const LONG status = m_changes.DeleteKey(root, keyPath).change;
     if (status != ERROR_SUCCESS) {
         Keep(change, "cannot be deleted", change.key + " (error " + std::to_string(status) + ")",
-            [&](JsonLine& line) { line.Add("error", static_cast<std::int64_t>(status)); });
+            [&](KeptEvent& kept) { kept.error = status; });
         return;
     }
     ++m_undone;
@@ -200,7 +200,10 @@ void Undo::File(const Change& change)
             Keep(change, "not recorded", change.path + ": the log has no digest to compare with");
         else
             Keep(change, "changed since the install", change.path,
-                [&](JsonLine& line) { line.Add("bytes", now.bytes).Add("sha256", now.sha256); });
+                [&](KeptEvent& kept) {
+                    kept.bytes = now.bytes;
+                    kept.sha256 = now.sha256;
+                });
         return;
     }
     // As the install left it (or, for a file it replaced, gone since).
@@ -212,7 +215,7 @@ void Undo::File(const Change& change)
     if (!m_changes.RemoveFile(change.path)) {
         const DWORD error = GetLastError();
         Keep(change, "cannot be deleted", change.path + " (error " + std::to_string(error) + ")",
-            [&](JsonLine& line) { line.Add("error", error); });
+            [&](KeptEvent& kept) { kept.error = error; });
         return;
     }
     ++m_undone;
@@ -229,7 +232,10 @@ void Undo::RestoreReplaced(const Change& change)
         const DWORD error = GetLastError();
         Keep(change, "cannot be restored",
             change.path + " from " + change.backup + " (error " + std::to_string(error) + ")",
-            [&](JsonLine& line) { line.Add("backup", change.backup).Add("error", error); });
+            [&](KeptEvent& kept) {
+                kept.backup = change.backup;
+                kept.error = error;
+            });
         return;
     }
     ++m_undone;
@@ -247,7 +253,7 @@ void Undo::Folder(const Change& change)
         const bool full = error == ERROR_DIR_NOT_EMPTY;
         Keep(change, full ? "changed since the install" : "cannot be removed",
             change.path + (full ? " is not empty" : " (error " + std::to_string(error) + ")"),
-            [&](JsonLine& line) { line.Add("error", error); });
+            [&](KeptEvent& kept) { kept.error = error; });
         return;
     }
     ++m_undone;

@@ -23,7 +23,7 @@ public:
 
 private:
     // What a "kept" event tells beyond the change itself, after its kind.
-    using Details = std::function<void(JsonLine&)>;
+    using Details = std::function<void(KeptEvent&)>;
     // Leaves the change as it is: a "kept" event with the reason and, for people, text.
     void Keep(const Change& change, const std::string& reason, const std::string& text,
         const Details& details = {});

@@ -47,10 +47,11 @@ int RunUndo(const CommandLine& line)
         log.SetConsole(line.json ? nullptr : stdout);
     else
         log.SetConsole(line.logOut == std::string("-") ? nullptr : stderr);
-    log.Write(frame.StartEvent("undo")
-                  .Add("log", *line.installLog)
-                  .Add("installed", install.started)
-                  .Add("installedOn", install.computer),
+    log.Write(UndoStartEvent { .version = TARNWICK_VERSION,
+                  .computer = ComputerName(),
+                  .log = *line.installLog,
+                  .installed = install.started,
+                  .installedOn = install.computer },
         (line.plan ? "Plan to undo the install of " : "Undoing the install of ") + install.started + " on "
             + install.computer);
 
@@ -61,9 +62,8 @@ int RunUndo(const CommandLine& line)
         undo.Take(*change);
     (void)SetMachineChanges(previous);
 
-    JsonLine counts;
-    counts.Add("undone", undo.Undone()).Add("kept", undo.Kept()).Add("asBefore", undo.AsBefore());
-    return frame.Finish(undo.Kept() == 0 ? kExitSuccess : kExitInstallFailure, counts,
+    const UndoCounts counts { .undone = undo.Undone(), .kept = undo.Kept(), .asBefore = undo.AsBefore() };
+    return frame.Finish(UndoEndEvent { .exit = undo.Kept() == 0 ? kExitSuccess : kExitInstallFailure, .counts = counts },
         std::to_string(undo.Undone()) + " changes undone, " + std::to_string(undo.Kept()) + " kept, "
             + std::to_string(undo.AsBefore()) + " already as before");
 }

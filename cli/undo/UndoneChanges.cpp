@@ -34,10 +34,12 @@ RegistryChange UndoneChanges::WriteString(
     const RegistryChange result = Machine().WriteString(root, keyPath, name, data);
     if (StatusOf(result) != ERROR_SUCCESS)
         return result;
-    JsonLine line = m_change->Event("value-written").Add("old", m_change->newData).Add("new", data);
-    if (!m_entryRemoved.empty())
-        line.Add("entryRemoved", m_entryRemoved);
-    m_log.Write(line.Add("result", static_cast<std::int64_t>(ERROR_SUCCESS)),
+    m_log.Write(ValueWrittenEvent { .key = m_change->key,
+                    .name = m_change->name,
+                    .old = m_change->newData,
+                    .newData = data,
+                    .entryRemoved = m_entryRemoved,
+                    .result = ERROR_SUCCESS },
         m_entryRemoved.empty()
             ? "restored " + What()
             : "took " + m_entryRemoved + " out of " + What() + ", which has changed since the install");
@@ -48,9 +50,10 @@ RegistryChange UndoneChanges::DeleteValue(HKEY root, const std::string& keyPath,
 {
     const RegistryChange result = Machine().DeleteValue(root, keyPath, name);
     if (StatusOf(result) == ERROR_SUCCESS)
-        m_log.Write(m_change->Event("value-deleted")
-                        .Add("old", m_change->newData)
-                        .Add("result", static_cast<std::int64_t>(ERROR_SUCCESS)),
+        m_log.Write(ValueDeletedEvent { .key = m_change->key,
+                        .name = m_change->name,
+                        .old = m_change->newData,
+                        .result = ERROR_SUCCESS },
             "deleted " + What());
     return result;
 }
@@ -59,7 +62,7 @@ RegistryChange UndoneChanges::DeleteKey(HKEY root, const std::string& keyPath)
 {
     const RegistryChange result = Machine().DeleteKey(root, keyPath);
     if (StatusOf(result) == ERROR_SUCCESS)
-        m_log.Write(m_change->Event("key-deleted").Add("result", static_cast<std::int64_t>(ERROR_SUCCESS)),
+        m_log.Write(KeyDeletedEvent { .key = m_change->key, .result = ERROR_SUCCESS },
             "deleted " + m_change->key);
     return result;
 }
@@ -68,7 +71,7 @@ BOOL UndoneChanges::RemoveFile(const std::string& path)
 {
     if (!Machine().RemoveFile(path))
         return FALSE;
-    m_log.Write(m_change->Event("file-deleted").Add("bytes", m_change->bytes).Add("sha256", m_change->sha256),
+    m_log.Write(FileDeletedEvent { .path = m_change->path, .bytes = m_change->bytes, .sha256 = m_change->sha256 },
         "deleted " + path);
     return TRUE;
 }
@@ -77,7 +80,7 @@ BOOL UndoneChanges::RemoveFolder(const std::string& path)
 {
     if (!Machine().RemoveFolder(path))
         return FALSE;
-    m_log.Write(m_change->Event("folder-removed"), "removed " + path);
+    m_log.Write(FolderRemovedEvent { .path = m_change->path }, "removed " + path);
     return TRUE;
 }
 
@@ -85,6 +88,6 @@ BOOL UndoneChanges::RestoreFile(const std::string& copy, const std::string& path
 {
     if (!Machine().RestoreFile(copy, path))
         return FALSE;
-    m_log.Write(m_change->Event("file-restored").Add("from", copy), "restored " + path + " from " + copy);
+    m_log.Write(FileRestoredEvent { .path = m_change->path, .from = copy }, "restored " + path + " from " + copy);
     return TRUE;
 }

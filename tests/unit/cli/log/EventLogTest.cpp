@@ -50,8 +50,8 @@ TEST(EventLog, WritesACopysLineWithItsDigestAndBackup)
     CopiedBytes& bytes = log.CopyBytes();
     bytes.BeforeCopy();
     bytes.Take("abc", 3);
-    FileCopiedEvent copy { .time = {}, .from = "f", .to = "C:\\a\\t", .bytes = 3, .replaced = true };
-    log.WriteCopy(copy, "C:\\b\\00001-t");
+    FileCopiedEvent copy { .time = {}, .from = "f", .to = "C:\\a\\t", .bytes = 3, .replaced = true, .backup = "C:\\b\\00001-t" };
+    log.WriteCopy(copy);
     ASSERT_TRUE(log.LogIntact());
     EXPECT_EQ("{\"event\":\"folder-created\",\"time\":\"1970-01-01T00:00:00.000Z\",\"path\":\"C:\\\\a\"}\n"
               "{\"event\":\"file-copied\",\"time\":\"1970-01-01T00:00:00.000Z\",\"from\":\"f\",\"to\":\"C:"
