@@ -1,5 +1,6 @@
 #include "cli/answers/Answers.h"
 
+#include "cli/answers/AnswerText.h"
 #include "cli/log/JsonLine.h"
 #include "cli/TextCase.h"
 
@@ -51,62 +52,6 @@ std::optional<bool> YesNo(std::string_view value)
     return std::nullopt;
 }
 
-// A value as messages show it: bytes that are not text escaped as \xNN, so a message cannot carry
-// control characters to the console, and a long value cut short.
-std::string Quoted(std::string_view value)
-{
-    constexpr std::size_t kMostShown = 80;
-    static constexpr char hex[] = "0123456789ABCDEF";
-    std::string out = "'";
-    for (const char c : value.substr(0, kMostShown)) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7F)
-            out += std::string("\\x") + hex[byte >> 4] + hex[byte & 15];
-        else
-            out += c;
-    }
-    if (value.size() > kMostShown)
-        out += "...";
-    return out + "'";
-}
-
-// Well-formed UTF-8: no stray continuation bytes, no overlong forms, no surrogates, nothing past
-// U+10FFFF.
-bool IsUtf8(std::string_view text)
-{
-    for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        std::size_t length = 1;
-        unsigned low = 0x80;
-        unsigned high = 0xBF; // the range of the byte after the lead
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        }
-        if (lead >= 0xC2 && lead <= 0xDF)
-            length = 2;
-        else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            low = lead == 0xE0 ? 0xA0 : 0x80;
-            high = lead == 0xED ? 0x9F : 0xBF;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            low = lead == 0xF0 ? 0x90 : 0x80;
-            high = lead == 0xF4 ? 0x8F : 0xBF;
-        } else
-            return false;
-        if (text.size() - i < length)
-            return false;
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto byte = static_cast<unsigned char>(text[i + k]);
-            if (byte < (k == 1 ? low : 0x80) || byte > (k == 1 ? high : 0xBF))
-                return false;
-        }
-        i += length;
-    }
-    return true;
-}
-
 // Reads "1, 3,5" into ascending numbers; the reason when it cannot.
 std::string ReadOptions(std::string_view value, int optionCount, std::vector<int>& numbers)
 {
@@ -121,7 +66,7 @@ std::string ReadOptions(std::string_view value, int optionCount, std::vector<int
         if (item.empty())
             return "Options has an empty item";
         if (error != std::errc() || end != item.data() + item.size() || item.front() == '-')
-            return Quoted(item) + " is not an option number";
+            return QuotedAnswer(item) + " is not an option number";
         if (number < 1 || number > Answers::maxOptions)
             return "option " + std::to_string(number) + " is not one of 1 to "
                 + std::to_string(Answers::maxOptions);
@@ -151,7 +96,7 @@ std::string Store(Answers& answers, AnswerKey key, std::string_view value, int o
     case AnswerKey::RestartServer: {
         const std::optional<bool> flag = YesNo(value);
         if (!flag)
-            return std::string(name) + " takes yes or no, not " + Quoted(value);
+            return std::string(name) + " takes yes or no, not " + QuotedAnswer(value);
         (key == AnswerKey::AcceptLicense          ? answers.acceptLicense
                 : key == AnswerKey::CreateFolders ? answers.createFolders
                                                   : answers.restartServer)
@@ -181,11 +126,6 @@ std::string Store(Answers& answers, AnswerKey key, std::string_view value, int o
     }
     }
     return {};
-}
-
-bool HasNonAscii(std::string_view text)
-{
-    return std::ranges::any_of(text, [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
 }
 
 void AddCommentLines(std::string& out, std::string_view comment)
@@ -295,7 +235,7 @@ void AnswerReader::ReadLine(const std::string& where, int lineNumber, std::strin
     }
     const std::optional<AnswerKey> key = FindKey(name);
     if (!key) {
-        Fail(where, "unknown key " + Quoted(name));
+        Fail(where, "unknown key " + QuotedAnswer(name));
         return;
     }
     if (!m_inSection) {
@@ -324,13 +264,13 @@ void AnswerReader::ReadSet(const std::string& where, std::size_t number, std::st
 {
     const std::size_t equals = set.find('=');
     if (equals == std::string_view::npos) {
-        Fail(where, "expected KEY=VALUE, not " + Quoted(set));
+        Fail(where, "expected KEY=VALUE, not " + QuotedAnswer(set));
         return;
     }
     const std::string_view name = Trim(set.substr(0, equals));
     const std::optional<AnswerKey> key = FindKey(name);
     if (!key) {
-        Fail(where, "unknown key " + Quoted(name));
+        Fail(where, "unknown key " + QuotedAnswer(name));
         return;
     }
     std::size_t& first = m_setNumber[static_cast<std::size_t>(*key)];
