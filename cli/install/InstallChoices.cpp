@@ -64,7 +64,7 @@ bool ReadAnswers(const CommandLine& line, const Package& package, Answers& answe
     const int optionCount
         = static_cast<int>(std::min<std::size_t>(package.config.getOptions().size(), kOptionBoxes));
     ParsedAnswers parsed = Answers::Parse(name, text, line.sets, optionCount);
-    for (const std::string& error : parsed.errors)
+    for (const std::string& error : parsed.ShownErrors())
         PutText(stderr, error.c_str() + std::string("\n"));
     if (!parsed.errors.empty())
         return false;

@@ -439,6 +439,16 @@ class ExitCodeTests(CliCase):
                 self.assertExit(run, INVALID_COMMAND_LINE)
                 self.assertUnchanged(before)
 
+    def test_at_most_twenty_answer_mistakes_are_shown(self):
+        package = self.package(PLAIN)
+        text = "[Tarnwick]\n" + "".join("Colour%d=red\n" % i for i in range(30))
+        answers = self.machine.host_file("many.ini", text)
+        run = self.run_cli("install", package, answers_file=answers)
+        self.assertExit(run, INVALID_COMMAND_LINE)
+        lines = run.stderr.splitlines()
+        self.assertEqual(len([l for l in lines if "unknown key" in l]), 20)
+        self.assertIn("and 10 more", run.stderr)
+
     def test_bad_command_lines_are_1639_naming_the_option(self):
         log = self.machine.host_file("some.jsonl", b'{"event":"start"}\n')
         before = State(self.machine)
