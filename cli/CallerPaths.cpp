@@ -45,6 +45,27 @@ bool CheckLogFile(const std::optional<std::string>& name, const char* option, st
     return false;
 }
 
+// A log is never written over what the run reads: the answers, the package's own files, the
+// install log an undo takes back. Each would be lost, and with the install log what undo kept.
+bool CheckNotAnInput(const CommandLine& line, std::string& error)
+{
+    const auto same = [&](const std::optional<std::string>& log, const std::optional<std::string>& input,
+                          const char* what) {
+        if (!log || *log == "-" || !input || !SameFile(*log, *input))
+            return false;
+        error = "cannot write the log " + std::string(log->c_str()) + ": it is " + what;
+        return true;
+    };
+    if (line.command == "undo")
+        return !same(line.logOut, line.installLog, "the install log undo reads");
+    if (line.command != "install")
+        return true;
+    for (const char* file : { "install.conf", "license.txt" })
+        if (same(line.log, FullFileName(line.package + "/" + file), "a file of the package"))
+            return false;
+    return !same(line.log, line.answersFile, "the answers file");
+}
+
 } // namespace
 
 bool SettleCallerPaths(CommandLine& line, std::string& error)
@@ -66,5 +87,5 @@ bool SettleCallerPaths(CommandLine& line, std::string& error)
     if (line.answersFile && !CheckAnswersFile(*line.answersFile, error))
         return false;
     return (!writesLog || CheckLogFile(line.log, "--log", error))
-        && CheckLogFile(line.logOut, "--log-out", error);
+        && CheckLogFile(line.logOut, "--log-out", error) && CheckNotAnInput(line, error);
 }

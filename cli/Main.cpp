@@ -30,6 +30,31 @@ std::string ProductOnStandardOutput(const CommandLine& line)
     return "what " + line.command + " prints";
 }
 
+// The command itself, once its command line is settled; its exit code.
+int RunCommand(const CommandLine& line)
+{
+    std::string error;
+    if (line.command == "help") {
+        std::fputs(kUsage, stdout);
+        return kExitSuccess;
+    }
+    if (line.command == "version") {
+        PutText(stdout, "tarnwick-cli " TARNWICK_VERSION "\n");
+        return kExitSuccess;
+    }
+    if (line.command == "check")
+        return RunCheck(line);
+    if (!OpenMachine(error)) {
+        ReportError(error);
+        return kExitInstallFailure;
+    }
+    if (line.command == "answers")
+        return PrintAnswers(line);
+    if (line.command == "undo")
+        return RunUndo(line);
+    return RunInstall(line);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -55,23 +80,16 @@ int main(int argc, char** argv)
         ReportError(error);
         return kExitInvalidCommandLine;
     }
-    if (line.command == "help") {
-        std::fputs(kUsage, stdout);
-        return kExitSuccess;
+    const int code = RunCommand(line);
+    // What went to standard output is the command's product (a plan, an answers file, a log): one
+    // that did not all reach it (a full disk) is no success.
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        const std::string product = ProductOnStandardOutput(line);
+        if (!product.empty()) {
+            ReportError("standard output could not be written completely: " + product + " is cut short");
+            if (code == kExitSuccess || code == kExitRebootRequired)
+                return kExitInstallFailure;
+        }
     }
-    if (line.command == "version") {
-        PutText(stdout, "tarnwick-cli " TARNWICK_VERSION "\n");
-        return kExitSuccess;
-    }
-    if (line.command == "check")
-        return RunCheck(line);
-    if (!OpenMachine(error)) {
-        ReportError(error);
-        return kExitInstallFailure;
-    }
-    if (line.command == "answers")
-        return PrintAnswers(line);
-    if (line.command == "undo")
-        return RunUndo(line);
-    return RunInstall(line);
+    return code;
 }

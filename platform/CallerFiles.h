@@ -28,3 +28,6 @@ std::FILE* OpenRegularFile(const std::string& name);
 // Whether a log may create or replace name: false with why for what is not a regular file or
 // none, and on the simulated machine for its registry store and the files kept beside it.
 bool MayWriteLogFile(const std::string& name, std::string& why);
+
+// Whether a and b name one file that exists, whatever the spelling (case, links, "..").
+bool SameFile(const std::string& a, const std::string& b);

@@ -108,3 +108,11 @@ bool MayWriteLogFile(const std::string& name, std::string& why)
     }
     return !IsMachineFile(name, why);
 }
+
+bool SameFile(const std::string& a, const std::string& b)
+{
+    struct stat first { };
+    struct stat second { };
+    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev
+        && first.st_ino == second.st_ino;
+}

@@ -97,3 +97,26 @@ bool MayWriteLogFile(const std::string& name, std::string& why)
         return true;
     }
 }
+
+namespace {
+
+// The volume and the file's index on it; false when name cannot be opened to ask.
+bool FileIdentity(const std::string& name, BY_HANDLE_FILE_INFORMATION& information)
+{
+    // No access is asked for: only the file's attributes are read. Folders open only with backup
+    // semantics.
+    const UniqueFile file(CreateFileA(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return file && GetFileInformationByHandle(file.get(), &information);
+}
+
+} // namespace
+
+bool SameFile(const std::string& a, const std::string& b)
+{
+    BY_HANDLE_FILE_INFORMATION first {};
+    BY_HANDLE_FILE_INFORMATION second {};
+    return FileIdentity(a, first) && FileIdentity(b, second)
+        && first.dwVolumeSerialNumber == second.dwVolumeSerialNumber
+        && first.nFileIndexHigh == second.nFileIndexHigh && first.nFileIndexLow == second.nFileIndexLow;
+}

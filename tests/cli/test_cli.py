@@ -835,6 +835,40 @@ class LogTests(CliCase):
         self.assertEqual([e["event"] for e in events][0], "start")
         self.assertTrue(all(e["replaced"] for e in events if e["event"] == "file-copied"))
 
+    def test_a_log_is_never_written_over_the_run_s_own_input(self):
+        package = self.package(SAMPLE)
+        run = self.install(package, "AcceptLicense=yes")
+        log = run.args[run.args.index("--log") + 1]
+        answers = self.machine.host_file("answers.ini", "[Tarnwick]\nAcceptLicense=yes\n")
+        for args in (["undo", "--log", log, "--log-out", log],
+                     ["install", "--package", package, "--answers", answers, "--log", answers],
+                     ["install", "--package", package, "--set", "AcceptLicense=yes",
+                      "--log", os.path.join(package, "install.conf")]):
+            with self.subTest(args[0] + " " + args[-2]):
+                with open(args[-1], "rb") as f:
+                    kept = f.read()
+                done = self.machine.run(*args)
+                self.assertEqual(done.status, self.machine.exit_status(INVALID_COMMAND_LINE))
+                with open(args[-1], "rb") as f:
+                    self.assertEqual(f.read(), kept)
+
+    def test_output_lost_to_a_full_disk_is_a_failure(self):
+        if not os.path.exists("/dev/full") or getattr(self.machine, "_environment", None) is None:
+            raise unittest.SkipTest("needs /dev/full and the native machine")
+        package = self.package(SAMPLE)
+        for args in (["answers", "--package", package],
+                     ["plan", "--package", package, "--set", "AcceptLicense=yes"],
+                     # a package with no option: one warning to print
+                     ["check", "--json", "--package",
+                      self.machine.add_package("empty", files={"install.conf": b""})]):
+            with self.subTest(args[0]):
+                with open("/dev/full", "wb") as full:
+                    done = subprocess.run([self.machine.cli] + args, stdout=full,
+                                          stderr=subprocess.PIPE, stdin=subprocess.DEVNULL,
+                                          env=self.machine._environment())
+                self.assertNotIn(done.returncode, (0, 3010 % 256), done.stderr)
+                self.assertIn(b"standard output could not be written", done.stderr)
+
     def test_output_that_cannot_be_written_is_never_0(self):
         # A plan hands its lines over in large writes, the last one at the end: that one's failure
         # must still count, as every line's does for an install.
