@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -65,6 +66,17 @@ bool CopyAlone()
     return copied;
 }
 
+// An install and an undo seal their logs with the machine's key, kept beside its registry store:
+// without a store named, the runs get one of their own in the work folder.
+void SettleStore()
+{
+    if (const char* store = std::getenv("TARNWICK_REGISTRY"); store && *store)
+        return;
+    const fs::path store = bench::WorkFolder() / "registry.reg";
+    std::ofstream(store, std::ios::binary) << "REGEDIT4\r\n\r\n";
+    (void)::setenv("TARNWICK_REGISTRY", store.c_str(), 1);
+}
+
 void MakeTarget()
 {
     (void)Package(); // the work folder with it
@@ -86,6 +98,8 @@ void BM_CopyFolderTreeAlone(benchmark::State& state)
 
 CommandLine LineFor(const std::string& command)
 {
+    (void)Package(); // the work folder with it
+    SettleStore();
     CommandLine line;
     line.command = command;
     line.package = Package().string();

@@ -2,6 +2,7 @@
 
 #include "cli/ConsoleText.h"
 #include "cli/ExitCodes.h"
+#include "platform/MachineLogKey.h"
 
 namespace {
 
@@ -34,13 +35,25 @@ bool RunFrame::Lock(const std::string& busy)
     return true;
 }
 
-bool RunFrame::OpenLog(const std::optional<std::string>& path)
+bool RunFrame::ReadLogKey()
 {
     std::string error;
-    if (!path || m_log.OpenLog(*path, error))
+    if (MachineLogKey(m_key, error))
         return true;
     ReportError(error);
     return false;
+}
+
+bool RunFrame::OpenLog(const std::optional<std::string>& path)
+{
+    std::string error;
+    if (path && !m_log.OpenLog(*path, error)) {
+        ReportError(error);
+        return false;
+    }
+    if (path && !m_plan && !m_key.empty())
+        m_log.SealLines(m_key);
+    return true;
 }
 
 int RunFrame::LoggedExit(int code)

@@ -1,6 +1,6 @@
 // What every command that changes the machine (install and undo, and their plans) does around its
-// changes, written once: the machine-wide lock, the log, the start and end events, and the exit
-// code, which a log that could not be written completely turns from success into a failure.
+// changes, written once: the machine-wide lock, the machine's key for the log's codes, the log, the
+// start and end events, and the exit code, which a log that could not be written completely turns from success into a failure.
 #pragma once
 
 #include "cli/log/EventLog.h"
@@ -25,8 +25,13 @@ public:
     // Holds the lock from before the first change to the end of the run (a plan takes none);
     // false, with busy reported, while another run holds it.
     [[nodiscard]] bool Lock(const std::string& busy);
+    // The machine's key for the codes of the logs, read (made the first time) once for the run;
+    // false, with the reason reported, when it can be neither. Before the first change.
+    [[nodiscard]] bool ReadLogKey();
+    const std::string& LogKey() const { return m_key; }
     // The JSON lines go to path ("-": standard output), or nowhere without one; false, with the
-    // reason reported, when the file cannot be created.
+    // reason reported, when the file cannot be created. A run that changes the machine seals its
+    // lines with the key read; a plan's lines are no record of changes and are not sealed.
     [[nodiscard]] bool OpenLog(const std::optional<std::string>& path);
     EventLog& Log() { return m_log; }
 
@@ -43,6 +48,7 @@ private:
     int LoggedExit(int code);
 
     bool m_plan;
+    std::string m_key;
     UniqueObject m_lock;
     EventLog m_log;
     PlannedMachine m_planned;

@@ -115,6 +115,8 @@ int RunInstall(const CommandLine& line)
     RunFrame frame(line.command == "plan");
     if (!frame.Lock("another tarnwick-cli install is running on this machine"))
         return kExitAlreadyRunning;
+    if (!frame.IsPlan() && !frame.ReadLogKey())
+        return kExitInstallFailure; // a log undo would refuse is no record of an install
     const bool backup = line.backup && !frame.IsPlan();
     bool backupCreated = false;
     if (backup && !SettleBackupFolder(frame.Machine(), *line.backup, backupCreated))

@@ -87,7 +87,10 @@ void EventLog::WriteLine(const JsonLine& line)
         return;
     // Every part goes to the buffer, and from there to the system in one write.
     const std::string_view body = line.Body();
-    if (std::fwrite(body.data(), 1, body.size(), m_log) != body.size() || std::fputs("}\n", m_log) == EOF
+    const std::string_view seal = m_sealer ? m_sealer->Suffix(body) : std::string_view();
+    if (std::fwrite(body.data(), 1, body.size(), m_log) != body.size()
+        || (!seal.empty() && std::fwrite(seal.data(), 1, seal.size(), m_log) != seal.size())
+        || std::fputs("}\n", m_log) == EOF
         || (m_flushEachLine && std::fflush(m_log) != 0))
         m_intact = false;
 }

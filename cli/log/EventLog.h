@@ -6,12 +6,15 @@
 #include "cli/log/JsonLine.h"
 #include "cli/log/LineFinisher.h"
 #include "cli/log/LogEvents.h"
+#include "cli/log/LogSeal.h"
 #include "cli/log/ProgressCount.h"
 #include "platform/CopiedBytes.h"
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 
 class EventLog {
 public:
@@ -27,6 +30,9 @@ public:
     // handed to the system in large writes, the last by LogIntact.
     void FlushEachLine(bool each) { m_flushEachLine = each; }
     bool HasLog() const { return m_log != nullptr; }
+    // Every line from here on carries its code under key, chained to the line before: a record
+    // of changes that only this machine could have written. Before the first line.
+    void SealLines(std::string_view key) { m_sealer.emplace(key); }
 
     // People read the texts of the events on this stream (nullptr: nobody).
     void SetConsole(std::FILE* console);
@@ -88,5 +94,6 @@ private:
     bool m_intact = true;
     bool m_flushEachLine = true;
     bool m_describeChanges = false;
+    std::optional<LineSealer> m_sealer;
     std::unique_ptr<LineFinisher> m_finisher; // made with the first copy
 };

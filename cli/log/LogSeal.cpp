@@ -8,6 +8,7 @@ constexpr std::string_view kField = ",\"mac\":\"";
 constexpr std::size_t kHexDigits = 64;
 // What the code adds to a line: the field, its value and the value's quote.
 constexpr std::size_t kSealSize = kField.size() + kHexDigits + 1;
+static_assert(kSealSize == kSealSuffixSize);
 
 const char kHex[] = "0123456789abcdef";
 
@@ -52,22 +53,31 @@ std::size_t FindSeal(std::string_view line, Sha256Digest& code)
 
 LineSealer::LineSealer(std::string_view key)
     : m_hmac(key)
-{ }
+{
+    std::copy(kField.begin(), kField.end(), m_suffix.begin());
+    m_suffix.back() = '"';
+}
+
+std::string_view LineSealer::Suffix(std::string_view body)
+{
+    // The body the code covers is the object without its closing brace, so a line's code cannot be
+    // moved onto the same line with fields of its own added.
+    m_previous = Code(m_hmac, m_previous, body);
+    char* hex = m_suffix.data() + kField.size();
+    for (const unsigned char byte : m_previous) {
+        *hex++ = kHex[byte >> 4];
+        *hex++ = kHex[byte & 15];
+    }
+    return { m_suffix.data(), m_suffix.size() };
+}
 
 void LineSealer::Seal(std::string& line)
 {
     if (line.empty() || line.back() != '}')
         return; // not an object: nothing the program writes
     line.pop_back();
-    // The body the code covers is the object without its closing brace, so a line's code cannot be
-    // moved onto the same line with fields of its own added.
-    m_previous = Code(m_hmac, m_previous, line);
-    line.append(kField);
-    for (const unsigned char byte : m_previous) {
-        line.push_back(kHex[byte >> 4]);
-        line.push_back(kHex[byte & 15]);
-    }
-    line.append("\"}");
+    line.append(Suffix(line));
+    line.push_back('}');
 }
 
 std::string_view Unsealed(std::string_view line)

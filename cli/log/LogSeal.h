@@ -8,9 +8,13 @@
 
 #include "cli/log/Hmac.h"
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
+
+// What a code adds to a line before its closing brace: ,"mac":"<64 hex digits>".
+constexpr std::size_t kSealSuffixSize = 8 + 64 + 1;
 
 class LineSealer {
 public:
@@ -18,10 +22,15 @@ public:
 
     // line is one JSON object, "{...}", without its line end; its code is added as its last field.
     void Seal(std::string& line);
+    // The code's field for body, a line without its closing brace, chained after the line sealed
+    // before; the text is the sealer's own and holds until the next call. A writer puts it between
+    // the body and the brace without copying the line.
+    [[nodiscard]] std::string_view Suffix(std::string_view body);
 
 private:
     Hmac m_hmac;
     Sha256Digest m_previous {};
+    std::array<char, kSealSuffixSize> m_suffix {};
 };
 
 // The outcome of checking a log's codes.

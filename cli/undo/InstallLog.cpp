@@ -2,6 +2,7 @@
 
 #include "cli/install/ObservedChanges.h"
 #include "cli/log/LogReader.h"
+#include "cli/log/LogSeal.h"
 #include "cli/TextCase.h"
 #include "cli/WholeFile.h"
 
@@ -83,11 +84,18 @@ KeptEvent Change::Kept() const
     return kept;
 }
 
-bool ReadInstallLog(const std::string& path, InstallLog& out, std::string& error)
+bool ReadInstallLog(const std::string& path, std::string_view key, InstallLog& out, std::string& error)
 {
     std::string text;
     if (!ReadWholeFile(path, kMostLogBytes, text)) {
         error = "cannot read the log " + path;
+        return false;
+    }
+    // Nothing of a line is believed before the whole log is known to be this machine's own record:
+    // a line edited, forged, spliced in or taken away is refused before any of it is read.
+    const SealCheck seals = CheckSeals(text, key);
+    if (!seals.intact) {
+        error = path + ":" + std::to_string(seals.badLine) + ": " + seals.reason;
         return false;
     }
     LogReader reader(text, path, "install");

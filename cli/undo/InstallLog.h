@@ -35,9 +35,11 @@ struct InstallLog {
     std::vector<Change> changes;
 };
 
-// Reads the log at path; false with a message in FILE:LINE: form. A line without its line end is
-// the change that was in flight when the install was killed: it is left out, as the log says.
-bool ReadInstallLog(const std::string& path, InstallLog& out, std::string& error);
+// Reads the log at path once every whole line's code verifies under key (the machine's); false
+// with a message in FILE:LINE: form, at the first line that does not verify or cannot be read. A
+// line without its line end is the change that was in flight when the install was killed: it is
+// left out, as the log says.
+bool ReadInstallLog(const std::string& path, std::string_view key, InstallLog& out, std::string& error);
 
 // "HKEY_LOCAL_MACHINE\path" into its root and path; false for any other root.
 bool SplitKey(const std::string& key, HKEY& root, std::string& path);

@@ -12,11 +12,12 @@
 
 namespace {
 
-// The install log, from this computer unless --force; false with the reason reported.
-bool ReadUsableLog(const CommandLine& line, InstallLog& install)
+// The install log, sealed with key and from this computer unless --force; false with the reason
+// reported. --force lets a log name another computer, never one whose codes do not verify.
+bool ReadUsableLog(const CommandLine& line, std::string_view key, InstallLog& install)
 {
     std::string error;
-    if (!ReadInstallLog(*line.installLog, install, error)) {
+    if (!ReadInstallLog(*line.installLog, key, install, error)) {
         ReportError(error);
         return false;
     }
@@ -33,10 +34,13 @@ bool ReadUsableLog(const CommandLine& line, InstallLog& install)
 
 int RunUndo(const CommandLine& line)
 {
-    InstallLog install;
-    if (!ReadUsableLog(line, install))
-        return kExitInvalidCommandLine;
+    // A plan needs the key too: it shows what the undo would do, and the undo checks first.
     RunFrame frame(line.plan);
+    if (!frame.ReadLogKey())
+        return kExitInstallFailure;
+    InstallLog install;
+    if (!ReadUsableLog(line, frame.LogKey(), install))
+        return kExitInvalidCommandLine;
     if (!frame.Lock("another tarnwick-cli install or undo is running on this machine"))
         return kExitAlreadyRunning;
     if (!frame.OpenLog(line.plan && line.json ? std::optional<std::string>("-") : line.logOut))

@@ -9,6 +9,8 @@ what a machine cannot do, it refuses with unittest.SkipTest and its reason.
 """
 
 import datetime
+import hashlib
+import hmac
 import json
 import os
 import re
@@ -194,8 +196,31 @@ def parse_log(text, started=None, ended=None):
     return events
 
 
-def without_times(events):
-    return [{k: v for k, v in e.items() if k != "time"} for e in events]
+SEAL = re.compile(rb',"mac":"[0-9a-f]{64}"\}$')
+
+
+def seal_lines(text, key):
+    """text (bytes: JSON lines, each ending with its line end) with every line sealed as
+    tarnwick-cli seals a log: its last field "mac", the HMAC-SHA-256 under key of the code of the
+    line before (32 zero bytes for the first) and the line without its closing brace."""
+    previous = bytes(32)
+    out = []
+    for line in text.split(b"\n")[:-1]:
+        body = line[:-1]
+        previous = hmac.new(key, previous + body, hashlib.sha256).digest()
+        out.append(body + b',"mac":"' + previous.hex().encode() + b'"}\n')
+    return b"".join(out)
+
+
+def unsealed(text):
+    """text (bytes) with the code taken off every line that has one."""
+    return b"".join(SEAL.sub(b"}", line) + b"\n" for line in text.split(b"\n")[:-1])
+
+
+def without_stamps(events):
+    """The events as two runs of the same changes compare: without their times and their codes
+    (which chain the times of the lines before, and which a plan's lines do not carry)."""
+    return [{k: v for k, v in e.items() if k not in ("time", "mac")} for e in events]
 
 
 class Run:
@@ -319,6 +344,20 @@ class Machine:
     def exit_status(self, code):
         """The status a process that exits with code shows on this machine."""
         raise NotImplementedError
+
+    def log_key(self):
+        """The machine's key for the codes of its logs, made by a first run when there is none
+        (may raise unittest.SkipTest where the key cannot be read)."""
+        raise NotImplementedError
+
+    def spoil_log_key(self):
+        """The machine's key is kept so that the program refuses it (may raise
+        unittest.SkipTest)."""
+        raise NotImplementedError
+
+    def seal(self, text):
+        """Lines (bytes) sealed with this machine's key, as if its tarnwick-cli had written them."""
+        return seal_lines(unsealed(text), self.log_key())
 
     # -- read back
     def registry_text(self):
@@ -506,6 +545,8 @@ class NativeMachine(Machine):
         self._deny(self.host_path(path), 0o555)
 
     def deny_store_writes(self):
+        self._become_unprivileged()
+        self._make_log_key()  # the folder is the key's too
         self._deny(self.store, 0o444)
         self._deny(self.store_dir, 0o555)
 
@@ -631,6 +672,29 @@ class NativeMachine(Machine):
 
     def exit_status(self, code):
         return code % 256  # a POSIX exit status keeps 8 bits
+
+    def _key_path(self):
+        return self.store + ".logkey"
+
+    def _make_log_key(self):
+        """The key a first run would make, for a run that cannot make it (a store folder that
+        may not be written): as if the machine had run the program before."""
+        if os.path.exists(self._key_path()):
+            return
+        descriptor = os.open(self._key_path(), os.O_WRONLY | os.O_CREAT | os.O_EXCL, 0o600)
+        with os.fdopen(descriptor, "wb") as out:
+            out.write(os.urandom(32))
+        if self.unprivileged and os.geteuid() == 0:
+            os.chown(self._key_path(), UNPRIVILEGED, UNPRIVILEGED)
+
+    def log_key(self):
+        self._make_log_key()
+        with open(self._key_path(), "rb") as f:
+            return f.read()
+
+    def spoil_log_key(self):
+        self._make_log_key()
+        os.chmod(self._key_path(), 0o644)  # readable by others: no secret any more
 
     # -- read back
     def store_bytes(self):

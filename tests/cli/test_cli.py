@@ -2,8 +2,11 @@
 installs killed halfway. Run: TARNWICK_CLI=build/native/cli/tarnwick-cli python3 -B test_cli.py;
 under Wine, with TARNWICK_CLI naming tarnwick-cli.exe and TARNWICK_CLI_WINE the prefix to use."""
 
+import hashlib
+import json
 import os
 import random
+import re
 import subprocess
 import sys
 import time
@@ -11,9 +14,9 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from machine import (cut_tail, same_line_start, ALREADY_RUNNING, BAD_PACKAGE, EXAMPLES, INSTALL_FAILURE,  # noqa: E402
+from machine import (cut_tail, same_line_start, unsealed, ALREADY_RUNNING, BAD_PACKAGE, EXAMPLES, INSTALL_FAILURE,  # noqa: E402
                      INVALID_COMMAND_LINE, REBOOT_REQUIRED, SERVICE, SUCCESS, USER_EXIT,
-                     make_machine, parse_log, reg_string, without_times)
+                     make_machine, parse_log, reg_string, without_stamps)
 
 SAMPLE = os.path.join(EXAMPLES, "sample-package")
 PLAIN = os.path.join(EXAMPLES, "plain-package")
@@ -463,6 +466,26 @@ class ExitCodeTests(CliCase):
                 self.assertIn(named, run.stderr.splitlines()[0])
                 self.assertUnchanged(before)
 
+    def test_a_log_key_it_cannot_keep_secret_refuses_install_and_undo_before_any_change(self):
+        package = self.package(PLAIN)
+        first = self.install(package)
+        self.assertExit(first, SUCCESS)
+        self.machine.spoil_log_key()
+        before = State(self.machine)
+        log = first.args[first.args.index("--log") + 1]
+        refused_log = self.machine.host_file("refused.jsonl")
+        for args in (["install", "--package", package, "--log", refused_log],
+                     ["undo", "--log", log], ["undo", "--log", log, "--plan"]):
+            with self.subTest(command=args[0], plan="--plan" in args):
+                run = self.machine.run(*args)
+                self.assertEqual(run.status, self.machine.exit_status(INSTALL_FAILURE), run.describe())
+                self.assertIn("log key", run.stderr)
+                self.assertEqual(run.stdout, "")
+                self.assertUnchanged(before)
+        self.assertFalse(os.path.exists(refused_log))
+        # A plan of an install records no change and needs no key.
+        self.assertExit(self.plan(package), SUCCESS)
+
     def test_package_in_a_300_character_folder_installs(self):
         # Names below the machine's package folder, one separator each: "p" shows how long the
         # path up to them is.
@@ -648,7 +671,7 @@ class AnswerTests(CliCase):
                 for run in (with_file, without):  # where the answers came from aside
                     for entry in run.events[0]["answers"].values():
                         entry.pop("source")
-                self.assertEqual(without_times(with_file.events), without_times(without.events))
+                self.assertEqual(without_stamps(with_file.events), without_stamps(without.events))
                 self.assertTrue(with_file.of("option") or not without.of("option"))
 
 
@@ -660,7 +683,7 @@ def comparable(events, outcomes=True):
     started as and where its package is. With outcomes, each option's result and the end (exit code
     and counts) stay: where the plan sees all the install will meet, it predicts them."""
     out = []
-    for e in without_times(events):
+    for e in without_stamps(events):
         if e["event"] in ("key-created", "value-written"):
             e.pop("result")
         elif e["event"] == "file-copied":
@@ -869,6 +892,34 @@ class LogTests(CliCase):
                 self.assertNotIn(done.returncode, (0, 3010 % 256), done.stderr)
                 self.assertIn(b"standard output could not be written", done.stderr)
 
+    def test_records_of_changes_are_sealed_and_plans_not(self):
+        package = self.package(PLAIN)
+        to_file = self.install(package)
+        log = to_file.args[to_file.args.index("--log") + 1]
+        to_stdout = self.run_cli("install", package, log=False, extra=["--log", "-"])
+        plans = {"plan": self.plan(package).stdout.encode("utf-8"),
+                 "undo --plan": self.machine.run("undo", "--log", log, "--plan", "--json").stdout.encode("utf-8")}
+        undo_out = self.machine.host_file("undo.jsonl")
+        undone = self.machine.run("undo", "--log", log, "--log-out", undo_out)
+        with open(undo_out, "rb") as f:
+            undo_text = f.read()
+        sealed = {"install": to_file.log_text.encode("utf-8"), "install --log -": to_stdout.stdout.encode("utf-8"),
+                  "undo": undo_text}
+        self.assertExit(undone, SUCCESS)
+        for name, text in sealed.items():
+            with self.subTest(sealed=name):
+                lines = text.split(b"\n")[:-1]
+                self.assertGreater(len(lines), 2)
+                self.assertTrue(all(re.search(rb',"mac":"[0-9a-f]{64}"\}$', line) for line in lines), text)
+                self.assertTrue(all("mac" in json.loads(line) for line in lines))
+        for name, text in plans.items():
+            with self.subTest(plan=name):
+                self.assertGreater(text.count(b"\n"), 2)
+                self.assertNotIn(b'"mac"', text)
+        for name, text in sealed.items():
+            with self.subTest(key=name):  # the chain under this machine's key, line after line
+                self.assertEqual(self.machine.seal(text), text)
+
     def test_output_that_cannot_be_written_is_never_0(self):
         # A plan hands its lines over in large writes, the last one at the end: that one's failure
         # must still count, as every line's does for an install.
@@ -923,7 +974,7 @@ class KillTests(CliCase):
         complete = self.machine.run("install", "--package", package, *answers, log=True)
         self.assertExit(complete, SUCCESS)
         self.assertTrueLog(before, complete, package)
-        whole = without_times(complete.events)
+        whole = without_stamps(complete.events)
         self.assertGreater(len(whole), 400)
         lines_at = []
         for kill in range(self.KILLS):
@@ -949,7 +1000,7 @@ class KillTests(CliCase):
                     expected = complete.log_text.split("\n")[len(events)]
                     self.assertTrue(events and same_line_start(tail, expected), (tail[:200], expected[:200]))
                 lines_at.append(len(events))
-                got = without_times(events)
+                got = without_stamps(events)
                 for e in got:  # each machine has the package in a folder of its own
                     if e["event"] == "start":
                         e["package"] = whole[0]["package"]
@@ -1260,7 +1311,7 @@ class UndoTests(CliCase):
                 self.assertExit(undone, code)
                 self.assertEqual(plan.status, undone.status, plan.describe())
                 self.assertEqual(text.status, undone.status, text.describe())
-                self.assertEqual(without_times(parse_log(plan.stdout)), without_times(undone.events))
+                self.assertEqual(without_stamps(parse_log(plan.stdout)), without_stamps(undone.events))
                 # The text says what undo said, on standard output.
                 self.assertEqual(text.stdout.splitlines()[1:], undone.stderr.splitlines()[1:])
                 self.assertTrue(text.stdout.startswith("Plan to undo the install of "))
@@ -1274,34 +1325,96 @@ class UndoTests(CliCase):
         log = run.args[run.args.index("--log") + 1]
         with open(log, "rb") as f:
             text = f.read()
+        # Logs the reader refuses must carry this machine's codes to reach it: they are sealed
+        # here as the program seals them (where the key can be read).
         foreign = self.machine.host_file("foreign.jsonl", None)
-        with open(foreign, "wb") as out:
-            out.write(text.replace(b'"computer":"TESTSERVER"', b'"computer":"WEB07"'))
+        broken = self.machine.host_file("broken.jsonl", None)
         plan = self.machine.host_file("plan.jsonl", None)
         with open(plan, "wb") as out:
             out.write(self.plan(package).stdout.encode("utf-8"))
-        broken = self.machine.host_file("broken.jsonl", None)
-        with open(broken, "wb") as out:
-            out.write(text.replace(b'"event":"file-copied"', b'"event":"file-copied",,', 1))
-        for name, path in (("foreign", foreign), ("plan", plan), ("broken", broken),
-                           ("missing", self.machine.host_file("missing.jsonl", None))):
+        logs = [("plan", plan), ("missing", self.machine.host_file("missing.jsonl", None))]
+        try:
+            with open(foreign, "wb") as out:
+                out.write(self.machine.seal(text.replace(b'"computer":"TESTSERVER"', b'"computer":"WEB07"')))
+            with open(broken, "wb") as out:
+                out.write(self.machine.seal(text.replace(b'"event":"file-copied"', b'"event":"file-copied",,', 1)))
+            logs += [("foreign", foreign), ("broken", broken)]
+        except unittest.SkipTest as reason:
+            foreign = None
+            print("test_logs_it_cannot_use: no foreign or broken log: %s" % reason, file=sys.stderr)
+        for name, path in logs:
             with self.subTest(log=name):
                 refused = self.machine.run("undo", "--log", path)
                 self.assertEqual(refused.status, self.machine.exit_status(INVALID_COMMAND_LINE),
                                  refused.describe())
                 self.assertUnchanged(after)
-        self.assertRegex(self.machine.run("undo", "--log", broken).stderr,
-                         r"broken\.jsonl:\d+: not a line of a tarnwick-cli log")
+        if foreign:
+            self.assertRegex(self.machine.run("undo", "--log", broken).stderr,
+                             r"broken\.jsonl:\d+: not a line of a tarnwick-cli log")
+            self.assertIn("is the log of an install on WEB07",
+                          self.machine.run("undo", "--log", foreign).stderr)
         with self.machine.hold_install_lock():
             held = self.machine.run("undo", "--log", log)
             planned = self.machine.run("undo", "--log", log, "--plan")  # takes no lock
         self.assertEqual(held.status, self.machine.exit_status(ALREADY_RUNNING))
         self.assertEqual(planned.status, self.machine.exit_status(SUCCESS), planned.describe())
         self.assertUnchanged(after)
-        forced = self.undo(run, "--force", log=foreign)
+        forced = self.undo(run, "--force", log=foreign or log)
         self.assertExit(forced, SUCCESS)
-        self.assertEqual(forced.events[0]["installedOn"], "WEB07")
+        if foreign:
+            self.assertEqual(forced.events[0]["installedOn"], "WEB07")
         self.assertRestored(before)
+
+    def test_a_log_not_as_this_machine_wrote_it_changes_nothing(self):
+        server = "C:\\Inetpub\\wwwroot\\index.cfm"
+        server_bytes = b"<cfoutput>the server's own page</cfoutput>"
+        self.machine.write_file(server, server_bytes)
+        package = self.package(PLAIN)
+        run = self.install(package)
+        self.assertExit(run, SUCCESS)
+        after = State(self.machine)
+        log = run.args[run.args.index("--log") + 1]
+        with open(log, "rb") as f:
+            lines = f.read().split(b"\n")[:-1]
+        copied = next(i for i, line in enumerate(lines) if b'"event":"file-copied"' in line)
+        event = json.loads(lines[copied])
+        to = json.dumps(event["to"]).encode()
+
+        def aimed_at_the_server(line):
+            line = line.replace(to, json.dumps(server).encode())
+            line = line.replace(b'"bytes":%d' % event["bytes"], b'"bytes":%d' % len(server_bytes))
+            return line.replace(event["sha256"].encode(), hashlib.sha256(server_bytes).hexdigest().encode())
+
+        edited = list(lines)
+        edited[copied] = aimed_at_the_server(lines[copied])
+        forged = lines[:copied] + [aimed_at_the_server(lines[copied])] + lines[copied:]
+        removed = lines[:copied] + lines[copied + 1:]
+        swapped = list(lines)
+        swapped[copied], swapped[copied + 1] = lines[copied + 1], lines[copied]
+        cases = [("edited", edited, copied + 1), ("inserted", forged, copied + 1),
+                 ("removed", removed, copied + 1), ("swapped", swapped, copied + 1),
+                 ("stripped", unsealed(b"\n".join(lines) + b"\n").split(b"\n")[:-1], 1)]
+        for name, changed, line in cases + [("another machine", None, 1)]:
+            with self.subTest(log=name):
+                if changed is None:  # the same install on a second machine, under its own key
+                    other = self.new_machine()
+                    other.write_file(server, server_bytes)
+                    if other.log_key() == self.machine.log_key():
+                        self.skipTest("the two machines share their log key")
+                    theirs = self.install(self.package(PLAIN, machine=other), machine=other)
+                    with open(theirs.args[theirs.args.index("--log") + 1], "rb") as f:
+                        changed = f.read().split(b"\n")[:-1]
+                path = self.machine.host_file(name.replace(" ", "-") + ".jsonl",
+                                              b"\n".join(changed) + b"\n")
+                for extra in ([], ["--plan"], ["--force"]):
+                    refused = self.machine.run("undo", "--log", path, *extra)
+                    self.assertEqual(refused.status, self.machine.exit_status(INVALID_COMMAND_LINE),
+                                     refused.describe())
+                    self.assertIn("%s:%d: " % (self.machine.named(path), line), refused.stderr)
+                    self.assertIn("code", refused.stderr)
+                    self.assertEqual(refused.stdout, "")
+                    self.assertUnchanged(after)
+        self.assertEqual(self.machine.files()[server], server_bytes)
 
 
 class CallerTests(CliCase):

@@ -1,6 +1,7 @@
 #include "cli/log/EventLog.h"
 
 #include "TempFolder.h"
+#include "cli/log/LogSeal.h"
 
 #include <gtest/gtest.h>
 
@@ -60,6 +61,42 @@ TEST(EventLog, WritesACopysLineWithItsDigestAndBackup)
               "\"ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad\",\"backup\":\"C:"
               "\\\\b\\\\00001-t\"}\n",
         folder.Read("log.jsonl"));
+}
+
+// Every line is sealed, the copies' lines finished on the second thread among them, in the order
+// written; the lines are those an unsealed log holds, each with its code added.
+TEST(EventLog, SealedLinesChainInTheOrderTheyAreWritten)
+{
+    const std::string key(32, '\x33');
+    const TempFolder folder;
+    const auto write = [&](const std::string& name, bool sealed) {
+        EventLog log;
+        std::string error;
+        ASSERT_TRUE(log.OpenLog(folder.Host(name).string(), error)) << error;
+        if (sealed)
+            log.SealLines(key);
+        log.Write(FolderCreatedEvent { .time = {}, .path = "C:\\a" }.Line());
+        for (int i = 0; i < 20; ++i) {
+            CopiedBytes& bytes = log.CopyBytes();
+            bytes.BeforeCopy();
+            bytes.Take("abc", 3);
+            FileCopiedEvent copy { .time = {}, .from = "f", .to = "C:\\a\\" + std::to_string(i), .bytes = 3 };
+            log.WriteCopy(copy);
+        }
+        log.Write(MessageEvent { .time = {}, .text = "done" }.Line());
+        ASSERT_TRUE(log.LogIntact());
+    };
+    write("sealed.jsonl", true);
+    write("plain.jsonl", false);
+    const std::string sealed = folder.Read("sealed.jsonl");
+    const SealCheck check = CheckSeals(sealed, key);
+    EXPECT_TRUE(check.intact) << check.reason << " at line " << check.badLine;
+    EXPECT_EQ(check.lines, 22u);
+    std::string unsealed;
+    for (std::size_t start = 0, end; (end = sealed.find('\n', start)) != std::string::npos; start = end + 1)
+        unsealed.append(Unsealed(sealed.substr(start, end - start))).append("}\n");
+    EXPECT_EQ(unsealed, folder.Read("plain.jsonl"));
+    EXPECT_EQ(CheckSeals(folder.Read("plain.jsonl"), key).badLine, 1u);
 }
 
 } // namespace

@@ -122,4 +122,20 @@ TEST(LogSeal, ALogCutAnywhereVerifiesUpToItsLastWholeLine)
     }
 }
 
+// A writer puts the suffix between a line's body and its brace: the same line as Seal makes, and
+// the sealer's buffer reused line after line changes no line written before.
+TEST(LogSeal, TheSuffixOfABodyIsTheCodeSealGives)
+{
+    LineSealer sealer(kKey);
+    std::string text;
+    for (const std::string& line : kLines) {
+        const std::string_view body(line.data(), line.size() - 1);
+        const std::string_view suffix = sealer.Suffix(body);
+        EXPECT_EQ(suffix.size(), kSealSuffixSize);
+        text.append(body).append(suffix).append("}\n");
+    }
+    EXPECT_EQ(text, Joined(Sealed(kLines)));
+    EXPECT_TRUE(CheckSeals(text, kKey).intact);
+}
+
 } // namespace
