@@ -23,16 +23,22 @@ MachineChanges& RunFrame::Machine()
     return m_plan ? m_planned : GetMachineChanges();
 }
 
-bool RunFrame::Lock(const std::string& busy)
+int RunFrame::Lock(const std::string& busy)
 {
     if (m_plan)
-        return true;
+        return kExitSuccess;
     m_lock.reset(CreateMutexA(nullptr, FALSE, kInstallMutex));
-    if (!m_lock || GetLastError() == ERROR_ALREADY_EXISTS) {
-        ReportError(busy);
-        return false;
+    const DWORD error = GetLastError();
+    if (!m_lock) {
+        ReportError("cannot take the lock that keeps runs on this machine apart (error "
+            + std::to_string(error) + "): nothing was changed");
+        return kExitInstallFailure;
     }
-    return true;
+    if (error == ERROR_ALREADY_EXISTS) {
+        ReportError(busy);
+        return kExitAlreadyRunning;
+    }
+    return kExitSuccess;
 }
 
 bool RunFrame::ReadLogKey()

@@ -22,9 +22,11 @@ public:
     // Where the run's changes go: the platform's own machine, or a plan's.
     MachineChanges& Machine();
 
-    // Holds the lock from before the first change to the end of the run (a plan takes none);
-    // false, with busy reported, while another run holds it.
-    [[nodiscard]] bool Lock(const std::string& busy);
+    // Holds the lock from before the first change to the end of the run (a plan takes none):
+    // kExitSuccess. While another run holds it, busy is reported and the exit code is
+    // kExitAlreadyRunning; a lock that cannot be made at all is a failure (kExitInstallFailure,
+    // with the reason), never a run without it.
+    [[nodiscard]] int Lock(const std::string& busy);
     // The machine's key for the codes of the logs, read (made the first time) once for the run;
     // false, with the reason reported, when it can be neither. Before the first change.
     [[nodiscard]] bool ReadLogKey();

@@ -113,8 +113,8 @@ int RunInstall(const CommandLine& line)
     if (!ReadAnswers(line, package, answers))
         return kExitInvalidCommandLine;
     RunFrame frame(line.command == "plan");
-    if (!frame.Lock("another tarnwick-cli install is running on this machine"))
-        return kExitAlreadyRunning;
+    if (const int refused = frame.Lock("another tarnwick-cli install is running on this machine"); refused != kExitSuccess)
+        return refused;
     if (!frame.IsPlan() && !frame.ReadLogKey())
         return kExitInstallFailure; // a log undo would refuse is no record of an install
     const bool backup = line.backup && !frame.IsPlan();

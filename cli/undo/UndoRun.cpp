@@ -41,8 +41,8 @@ int RunUndo(const CommandLine& line)
     InstallLog install;
     if (!ReadUsableLog(line, frame.LogKey(), install))
         return kExitInvalidCommandLine;
-    if (!frame.Lock("another tarnwick-cli install or undo is running on this machine"))
-        return kExitAlreadyRunning;
+    if (const int refused = frame.Lock("another tarnwick-cli install or undo is running on this machine"); refused != kExitSuccess)
+        return refused;
     if (!frame.OpenLog(line.plan && line.json ? std::optional<std::string>("-") : line.logOut))
         return kExitInvalidCommandLine;
     EventLog& log = frame.Log();

@@ -547,6 +547,9 @@ class NativeMachine(Machine):
     def deny_store_writes(self):
         self._become_unprivileged()
         self._make_log_key()  # the folder is the key's too
+        # A machine that has run installs before keeps the install lock's file beside its store:
+        # the lock still works where nothing else may be written.
+        open(self.store + ".Global_TarnwickCliInstall.lock", "ab").close()
         self._deny(self.store, 0o444)
         self._deny(self.store_dir, 0o555)
 

@@ -361,6 +361,30 @@ class ExitCodeTests(CliCase):
             self.assertEqual(self.options_done(run), [(1, "failed")])
             self.assertUnchanged(before)
 
+    def test_a_lock_that_cannot_be_made_refuses_the_run(self):
+        if not hasattr(self.machine, "_deny"):
+            raise unittest.SkipTest("needs a store folder whose modes the machine sets")
+        machine = self.new_machine()
+        package = self.package(SAMPLE, machine)
+        log = machine.host_file("refused.jsonl")
+        first = self.install(package, "AcceptLicense=yes", machine=machine)
+        self.assertExit(first, REBOOT_REQUIRED)
+        first_log = first.args[first.args.index("--log") + 1]
+        # The store's folder may not be written and no run has left the lock's file in it.
+        lock = machine.store + ".Global_TarnwickCliInstall.lock"
+        if os.path.exists(lock):
+            os.unlink(lock)
+        machine._deny(machine.store_dir, 0o555)
+        before = State(machine)
+        for args in (["install", "--package", package, "--set", "AcceptLicense=yes", "--log", log],
+                     ["undo", "--log", first_log]):
+            with self.subTest(args[0]):
+                done = machine.run(*args)
+                self.assertEqual(done.status, machine.exit_status(INSTALL_FAILURE), done.stderr)
+                self.assertIn("cannot take the lock", done.stderr)
+                self.assertUnchanged(before, machine)
+                self.assertFalse(os.path.exists(log))
+
     def test_second_install_while_one_runs_is_1618(self):
         package = self.package(PLAIN)
         sample = self.package(SAMPLE)

@@ -193,13 +193,14 @@ HANDLE WINAPI CreateMutexA(LPSECURITY_ATTRIBUTES, BOOL, LPCSTR name)
         mutex->fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
         if (mutex->fd < 0 && errno == EACCES) // a store the user may only read: lock it all the same
             mutex->fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-        if (mutex->fd < 0 && errno != EACCES && errno != ENOENT) {
-            SetLastError(ERROR_PATH_NOT_FOUND);
+        // A name that cannot be held is no name free to take: a caller that went on without it
+        // would run beside one that holds it.
+        if (mutex->fd < 0) {
+            SetLastError(errno == EACCES || errno == EPERM || errno == EROFS ? ERROR_ACCESS_DENIED
+                                                                            : ERROR_PATH_NOT_FOUND);
             return nullptr;
         }
-        // A lock file that cannot be made where nothing may be written: no writer can hold it
-        // either, so the name is free.
-        if (mutex->fd >= 0 && ::flock(mutex->fd, LOCK_EX | LOCK_NB) != 0) {
+        if (::flock(mutex->fd, LOCK_EX | LOCK_NB) != 0) {
             ::close(mutex->fd);
             mutex->fd = -1;
             HANDLE handle = posix::AddHandle(std::move(mutex));

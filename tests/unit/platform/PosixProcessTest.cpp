@@ -100,6 +100,17 @@ TEST_F(PosixNamedMutex, ASecondCreatorSeesTheNameTakenUntilTheHolderCloses)
     EXPECT_EQ(ERROR_SUCCESS, GetLastError());
 }
 
+// A name whose lock file cannot be made (its folder is gone) is not taken by anyone, but it is no
+// free name either: CreateMutexA fails, as it does on Windows for a name it cannot create.
+TEST_F(PosixNamedMutex, ANameThatCannotBeHeldIsRefused)
+{
+    ::setenv("TARNWICK_REGISTRY", m_folder.Host("no-such-folder/machine.reg").c_str(), 1);
+    SetLastError(ERROR_SUCCESS);
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, "Global\\TarnwickTest");
+    EXPECT_EQ(nullptr, mutex);
+    EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), GetLastError());
+}
+
 TEST(PosixComputerName, IsTheMachinesOwnNameInUpperCaseWithWin32BufferRules)
 {
     ::setenv("TARNWICK_COMPUTERNAME", "web-07.example.org", 1);
