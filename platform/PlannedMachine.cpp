@@ -46,8 +46,10 @@ BOOL PlannedMachine::CreateFolder(const std::string& path)
 BOOL PlannedMachine::CopyFileTo(const std::string& from, const std::string& to, ULONGLONG size)
 {
     PathState copy { true, false, 0, size, from };
-    // A copy of a copy the plan made holds what that one holds.
-    const auto source = m_entries.find(FoldedPath(from));
+    // A copy of a copy the plan made holds what that one holds. The plan makes only full paths; a
+    // package's files, the sources of nearly every copy, are named from inside its folder.
+    const bool full = from.size() > 2 && (from[1] == ':' || (from[0] == '\\' && from[1] == '\\'));
+    const auto source = full ? m_entries.find(FoldedPath(from)) : m_entries.end();
     if (source != m_entries.end() && source->second.present) {
         copy.attributes = source->second.attributes;
         copy.contents = source->second.contents;
@@ -147,9 +149,9 @@ bool PlannedMachine::HoldsAnything(const std::string& folder)
     std::string prefix = FoldedPath(folder);
     if (prefix.back() != '\\')
         prefix += '\\';
-    for (auto entry = m_entries.lower_bound(prefix);
-         entry != m_entries.end() && entry->first.compare(0, prefix.size(), prefix) == 0; ++entry)
-        if (entry->second.present)
+    // A walk over everything the plan made: only an undo's plan asks, once a folder it removes.
+    for (const auto& [name, state] : m_entries)
+        if (state.present && name.size() > prefix.size() && name.compare(0, prefix.size(), prefix) == 0)
             return true;
     // What the machine holds there, but for what the plan removed.
     std::string pattern = folder;

@@ -7,9 +7,9 @@
 #include "platform/MachineChanges.h"
 #include "platform/PlannedRegistry.h"
 
-#include <map>
 #include <optional>
 #include <string>
+#include <unordered_map>
 
 class PlannedMachine : public MachineChanges {
 public:
@@ -56,6 +56,6 @@ private:
 
     // What the plan has done to each file or folder it touched, by folded path: what it made, or
     // an entry that is not present for what it removed.
-    std::map<std::string, PathState> m_entries;
+    std::unordered_map<std::string, PathState> m_entries;
     PlannedRegistry m_registry;
 };
