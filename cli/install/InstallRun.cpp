@@ -128,12 +128,14 @@ int RunInstall(const CommandLine& line)
         return kExitInvalidCommandLine;
     }
     EventLog& log = frame.Log();
-    // People read a plan's changes on standard output, an install's progress on standard error.
+    // People read a plan's changes on standard output, an install's progress on standard error,
+    // wherever its log goes: a failure that only the log told would pass unseen in a deployment
+    // tool's output.
     log.DescribeChanges(frame.IsPlan() && !line.json);
-    if (frame.IsPlan() && !line.json)
-        log.SetConsole(stdout);
-    else if (!log.HasLog() || line.log == std::string("-"))
-        log.SetConsole(line.log == std::string("-") ? nullptr : stderr);
+    if (frame.IsPlan())
+        log.SetConsole(line.json ? nullptr : stdout);
+    else
+        log.SetConsole(stderr);
 
     const Choices choices = Decide(package, answers);
     WriteStart(log, line, package, answers, choices);

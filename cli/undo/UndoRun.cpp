@@ -50,7 +50,7 @@ int RunUndo(const CommandLine& line)
     if (line.plan)
         log.SetConsole(line.json ? nullptr : stdout);
     else
-        log.SetConsole(line.logOut == std::string("-") ? nullptr : stderr);
+        log.SetConsole(stderr); // whatever --log-out says
     log.Write(UndoStartEvent { .version = TARNWICK_VERSION,
                   .computer = ComputerName(),
                   .log = *line.installLog,

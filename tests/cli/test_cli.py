@@ -291,6 +291,8 @@ class ExitCodeTests(CliCase):
                 self.assertUnchanged(before)
                 self.assertEqual(run.of("option"), [])
                 self.assertEqual([e["event"] for e in run.events], ["start", "message", "end"])
+                self.assertIn("AcceptLicense=yes", run.stderr)
+                self.assertIn("exit code 1602", run.stderr)
 
     def test_copy_into_read_only_destination_is_1603(self):
         lines = ['<INSTALL_TITLE VALUE="Read-only">', '<DIR1 VISIBLE="true">',
@@ -311,6 +313,10 @@ class ExitCodeTests(CliCase):
         self.assertEqual(run.end["counts"]["failedCopies"], 1)
         self.assertTrueLog(before, run, package)
         self.assertUnchanged(before)
+        # The log is the full record, but the failure and the summary are said on standard error
+        # too, whatever --log names: a deployment tool shows that output.
+        self.assertIn("cannot copy files\\tag.cfm to C:\\Locked\\tag.cfm (error 5)", run.stderr)
+        self.assertIn("exit code 1603", run.stderr)
 
     def test_store_that_may_not_be_written_is_1603_never_0(self):
         for answers in (["AcceptLicense=yes", "RestartServer=yes"],
