@@ -30,9 +30,20 @@ ObservedChanges::ObservedChanges(EventLog& log, MachineChanges& machine)
     , m_log(log)
 { }
 
+namespace {
+
+// A change the log could not record: not made.
+constexpr DWORD kNotRecorded = ERROR_CANCELLED;
+
+} // namespace
+
 BOOL ObservedChanges::CreateFolder(const std::string& path)
 {
     m_log.Settle();
+    if (!m_log.Intact()) {
+        SetLastError(kNotRecorded);
+        return FALSE;
+    }
     if (!Machine().CreateFolder(path))
         return FALSE; // the last error stays the creation's
     m_entries.insert(FoldedPath(path));
@@ -48,7 +59,15 @@ BOOL ObservedChanges::CopyFileTo(const std::string& from, const std::string& to,
     // The file is entered at once, and taken out again should it not be copied.
     const auto [entry, first] = m_entries.insert(FoldedPath(to));
     const bool replaced = !first || (!MadeParentOf(to) && Machine().Exists(to));
-    // The file about to be replaced is kept first; one that cannot be kept is not replaced.
+    // The file about to be replaced is kept first; one that cannot be kept is not replaced. The
+    // copy itself waits for the line before in BeforeCopy, and is not made when it failed; here
+    // is known what the lines before that one came to.
+    if (!m_log.Intact()) {
+        if (first)
+            m_entries.erase(entry);
+        SetLastError(kNotRecorded);
+        return CopyFailed(from, to, false);
+    }
     std::string backup;
     if (replaced && !m_backupFolder.empty() && !BackUp(to, backup)) {
         if (first)
@@ -111,7 +130,8 @@ RegistryChange ObservedChanges::WriteString(
 {
     const std::optional<std::string> old = Machine().StoredText(root, keyPath, name);
     m_log.Settle();
-    const RegistryChange result = Machine().WriteString(root, keyPath, name, data);
+    const RegistryChange result = m_log.Intact() ? Machine().WriteString(root, keyPath, name, data)
+                                                 : RegistryChange { kNotRecorded };
     const LONG status = result.open != ERROR_SUCCESS ? result.open : result.change;
     if (status == ERROR_SUCCESS)
         ++m_counts.values;
@@ -132,7 +152,8 @@ RegistryChange ObservedChanges::CreateSubKey(
 {
     const std::string keyPath = JoinKey(parentPath, childName);
     m_log.Settle();
-    const RegistryChange result = Machine().CreateSubKey(root, parentPath, childName);
+    const RegistryChange result = m_log.Intact() ? Machine().CreateSubKey(root, parentPath, childName)
+                                                 : RegistryChange { kNotRecorded };
     const LONG status = result.open != ERROR_SUCCESS ? result.open : result.change;
     if (status != ERROR_SUCCESS)
         ++m_counts.failedWrites;
@@ -155,7 +176,9 @@ BOOL ObservedChanges::StartCommand(const std::string& commandLine)
     CommandEvent line { .command = commandLine };
     m_log.Settle();
     std::optional<DWORD> exitCode;
-    if (!Machine().RunCommand(commandLine, exitCode)) {
+    if (!m_log.Intact())
+        SetLastError(kNotRecorded);
+    if (!m_log.Intact() || !Machine().RunCommand(commandLine, exitCode)) {
         const DWORD error = GetLastError();
         ++m_counts.failedCommands;
         line.error = error;
@@ -195,6 +218,10 @@ bool ObservedChanges::MadeParentOf(const std::string& path)
 bool ObservedChanges::BackUp(const std::string& path, std::string& backup)
 {
     m_log.Settle(); // a change like any other
+    if (!m_log.Intact()) {
+        SetLastError(kNotRecorded);
+        return false;
+    }
     const std::size_t slash = path.find_last_of("\\/");
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     // Numbered, so that files of the same name from different folders, or from an earlier install

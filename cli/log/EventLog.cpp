@@ -47,9 +47,12 @@ void EventLog::Write(const JsonLine& line, const std::string& text)
 
 CopiedBytes& EventLog::CopyBytes()
 {
-    if (!m_finisher)
+    if (!m_finisher) {
         m_finisher = std::make_unique<LineFinisher>(
             [this](const FileCopiedEvent& copy) { WriteLine(copy.Line()); }, LineFinisher::WorthAThread());
+        // The copy waits for the line before it; one that line could not record is not made.
+        m_finisher->StopCopiesWhen([this] { return !m_intact; });
+    }
     return *m_finisher;
 }
 

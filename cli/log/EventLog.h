@@ -82,6 +82,10 @@ public:
     // false once a line could not be written (a full disk, say). Everything written so far is
     // handed to the system first.
     bool LogIntact();
+    // The same without handing anything over: what the lines written so far came to, those of the
+    // copying thread once Settle has returned. A run makes no change once it is false: a change
+    // the log cannot record is not made.
+    bool Intact() const { return m_intact; }
 
 private:
     void WriteLine(const JsonLine& line);

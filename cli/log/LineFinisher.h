@@ -30,7 +30,14 @@ public:
     LineFinisher& operator=(const LineFinisher&) = delete;
 
     // The copy is about to be made: the line before it is written first.
-    void BeforeCopy() override { Settle(); }
+    // Once the line before is written; false when copies are to stop (StopCopiesWhen).
+    bool BeforeCopy() override
+    {
+        Settle();
+        return !(m_stop && m_stop());
+    }
+    // stop says, before each copy, whether copies are to stop (the log has failed).
+    void StopCopiesWhen(std::function<bool()> stop) { m_stop = std::move(stop); }
     // The bytes of the copy being made, in order.
     void Take(const void* data, std::size_t size) override;
     void Lost() override;
@@ -71,6 +78,7 @@ private:
     static constexpr std::size_t kCacheLine = 64;
 
     std::function<void(const FileCopiedEvent&)> m_write;
+    std::function<bool()> m_stop;
     // Two blocks: this thread fills one while the worker digests the other. The bytes go over as
     // soon as the worker is free, and the line follows them.
     std::vector<unsigned char> m_blocks[2];

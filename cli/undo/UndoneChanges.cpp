@@ -4,6 +4,9 @@ namespace {
 
 const Change kNoChange;
 
+// A change the log could not record: not made.
+constexpr DWORD kNotRecorded = ERROR_CANCELLED;
+
 LONG StatusOf(const RegistryChange& result)
 {
     return result.open != ERROR_SUCCESS ? result.open : result.change;
@@ -16,6 +19,14 @@ UndoneChanges::UndoneChanges(EventLog& log, MachineChanges& machine)
     , m_log(log)
     , m_change(&kNoChange)
 { }
+
+bool UndoneChanges::Recordable() const
+{
+    if (m_log.Intact())
+        return true;
+    SetLastError(kNotRecorded);
+    return false;
+}
 
 void UndoneChanges::Undoing(const Change& change, std::string entryRemoved)
 {
@@ -31,6 +42,8 @@ std::string UndoneChanges::What() const
 RegistryChange UndoneChanges::WriteString(
     HKEY root, const std::string& keyPath, const std::string& name, const std::string& data)
 {
+    if (!m_log.Intact())
+        return RegistryChange { kNotRecorded };
     const RegistryChange result = Machine().WriteString(root, keyPath, name, data);
     if (StatusOf(result) != ERROR_SUCCESS)
         return result;
@@ -48,6 +61,8 @@ RegistryChange UndoneChanges::WriteString(
 
 RegistryChange UndoneChanges::DeleteValue(HKEY root, const std::string& keyPath, const std::string& name)
 {
+    if (!m_log.Intact())
+        return RegistryChange { kNotRecorded };
     const RegistryChange result = Machine().DeleteValue(root, keyPath, name);
     if (StatusOf(result) == ERROR_SUCCESS)
         m_log.Write(ValueDeletedEvent { .key = m_change->key,
@@ -60,6 +75,8 @@ RegistryChange UndoneChanges::DeleteValue(HKEY root, const std::string& keyPath,
 
 RegistryChange UndoneChanges::DeleteKey(HKEY root, const std::string& keyPath)
 {
+    if (!m_log.Intact())
+        return RegistryChange { kNotRecorded, kNotRecorded };
     const RegistryChange result = Machine().DeleteKey(root, keyPath);
     if (StatusOf(result) == ERROR_SUCCESS)
         m_log.Write(KeyDeletedEvent { .key = m_change->key, .result = ERROR_SUCCESS },
@@ -69,7 +86,7 @@ RegistryChange UndoneChanges::DeleteKey(HKEY root, const std::string& keyPath)
 
 BOOL UndoneChanges::RemoveFile(const std::string& path)
 {
-    if (!Machine().RemoveFile(path))
+    if (!Recordable() || !Machine().RemoveFile(path))
         return FALSE;
     m_log.Write(FileDeletedEvent { .path = m_change->path, .bytes = m_change->bytes, .sha256 = m_change->sha256 },
         "deleted " + path);
@@ -78,7 +95,7 @@ BOOL UndoneChanges::RemoveFile(const std::string& path)
 
 BOOL UndoneChanges::RemoveFolder(const std::string& path)
 {
-    if (!Machine().RemoveFolder(path))
+    if (!Recordable() || !Machine().RemoveFolder(path))
         return FALSE;
     m_log.Write(FolderRemovedEvent { .path = m_change->path }, "removed " + path);
     return TRUE;
@@ -86,7 +103,7 @@ BOOL UndoneChanges::RemoveFolder(const std::string& path)
 
 BOOL UndoneChanges::RestoreFile(const std::string& copy, const std::string& path)
 {
-    if (!Machine().RestoreFile(copy, path))
+    if (!Recordable() || !Machine().RestoreFile(copy, path))
         return FALSE;
     m_log.Write(FileRestoredEvent { .path = m_change->path, .from = copy }, "restored " + path + " from " + copy);
     return TRUE;

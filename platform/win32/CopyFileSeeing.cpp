@@ -8,7 +8,10 @@
 
 BOOL CopyFileSeeing(LPCSTR existingFile, LPCSTR newFile, BOOL failIfExists, CopiedBytes& bytes)
 {
-    bytes.BeforeCopy();
+    if (!bytes.BeforeCopy()) {
+        SetLastError(ERROR_CANCELLED);
+        return FALSE;
+    }
     if (!CopyFileA(existingFile, newFile, failIfExists))
         return FALSE;
     const UniqueFile copy(CreateFileA(

@@ -950,6 +950,39 @@ class LogTests(CliCase):
             with self.subTest(key=name):  # the chain under this machine's key, line after line
                 self.assertEqual(self.machine.seal(text), text)
 
+    def test_no_change_after_the_log_stops(self):
+        # The log's file may grow to 64 KiB and no further (a full disk, as the file size limit
+        # gives it): the install stops at the first line it cannot write.
+        if getattr(self.machine, "_environment", None) is None:
+            raise unittest.SkipTest("needs the native machine, whose program takes a file size limit")
+        import resource
+        import signal
+        files = {"install.conf": conf('<INSTALL_TITLE VALUE="Many">', '<DIR1 VISIBLE="true">',
+                                      '<DIR1 CAPTION="T">', '<DIR1 VALUE="C:\\Big">',
+                                      *option(1, "Copy", "Copy", SOURCE="files", DEST="%DIR1%"))}
+        for i in range(2000):
+            files["files/f%04d.txt" % i] = b"%d" % i
+        package = self.machine.add_package("many", files=files)
+        log = self.machine.host_file("small.jsonl")
+
+        def limited():
+            signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+            resource.setrlimit(resource.RLIMIT_FSIZE, (64 << 10, 64 << 10))
+        done = subprocess.run([self.machine.cli, "install", "--package", package, "--log", log],
+                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, stdin=subprocess.DEVNULL,
+                              env=self.machine._environment(), preexec_fn=limited)
+        self.assertEqual(done.returncode, INSTALL_FAILURE % 256, done.stderr[-2000:])
+        self.assertIn(b"the log could not be written completely", done.stderr)
+        with open(log, "rb") as f:
+            text = f.read().decode("utf-8")
+        # The line being written when the file was full is cut short.
+        logged = [e for e in parse_log(text[:text.rfind("\n") + 1]) if e["event"] == "file-copied"]
+        copied = [p for p in self.machine.files() if p.upper().startswith("C:\\BIG\\")]
+        self.assertGreater(len(logged), 10)
+        self.assertLess(len(copied), 2000)
+        # The change whose line failed is made; none after it.
+        self.assertLessEqual(len(copied), len(logged) + 1)
+
     def test_output_that_cannot_be_written_is_never_0(self):
         # A plan hands its lines over in large writes, the last one at the end: that one's failure
         # must still count, as every line's does for an install.

@@ -319,7 +319,8 @@ BOOL CopyFileWatched(LPCSTR existingFile, LPCSTR newFile, BOOL failIfExists, Cop
         left = info.st_size;
         if (!ReadBlock(from, left, block))
             return Fail(ErrorFromErrno(errno, source.host));
-        bytes->BeforeCopy();
+        if (!bytes->BeforeCopy())
+            return Fail(ERROR_CANCELLED);
     }
 
     // A new file is the common case: create it exclusively and check nothing else.
