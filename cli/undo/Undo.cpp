@@ -3,6 +3,7 @@
 #include "cli/install/ObservedChanges.h"
 #include "cli/log/FileDigest.h"
 #include "cli/TextCase.h"
+#include "cli/undo/PlainPath.h"
 #include "engine/InstallSteps.h"
 
 #include <cstdint>
@@ -11,6 +12,7 @@
 namespace {
 
 const char kNotOurKey[] = "not a key this program writes";
+const char kNotOurPath[] = "not a path an install writes";
 
 // The class path's entries, split at ';'.
 std::vector<std::string> Entries(const std::string& list)
@@ -58,6 +60,18 @@ Undo::Undo(EventLog& log, UndoneChanges& changes)
 
 void Undo::Take(const Change& change)
 {
+    // Files and folders only where an install writes them: a full path from a drive or a share,
+    // the backup of a replaced file too.
+    if (change.kind == LogKind::FileCopied || change.kind == LogKind::FolderCreated) {
+        for (const std::string* path : { &change.path, &change.backup }) {
+            if (path->empty() && path == &change.backup)
+                continue;
+            if (const std::string why = WhyNotPlainPath(*path); !why.empty()) {
+                Keep(change, kNotOurPath, *path + ": " + why);
+                return;
+            }
+        }
+    }
     if (change.kind == LogKind::ValueWritten)
         Value(change);
     else if (change.kind == LogKind::KeyCreated)

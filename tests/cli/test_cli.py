@@ -1380,6 +1380,30 @@ class UndoTests(CliCase):
                 self.assertTrue(text.stdout.startswith("Plan to undo the install of "))
                 self.assertEqual(plan.stderr + text.stderr, "")
 
+    def test_paths_an_install_never_writes_are_kept_even_in_a_sealed_log(self):
+        # Even a log under this machine's key acts only on full drive or share paths: here its
+        # lines are bent (and sealed again, as only an administrator could) to name files outside.
+        package = self.package(SAMPLE)
+        run = self.install(package, "AcceptLicense=yes")
+        log = run.args[run.args.index("--log") + 1]
+        self.machine.write_file("C:\\victim.txt", b"stays")
+        with open(log, "rb") as f:
+            text = f.read()
+        copied = run.of("file-copied")[0]["to"].replace("\\", "\\\\").encode("utf-8")
+        for name, path in (("dot-dot", b"C:\\\\CFusion\\\\..\\\\victim.txt"),
+                           ("relative", b"..\\\\..\\\\victim.txt"), ("posix", b"/etc/hostname")):
+            with self.subTest(name):
+                try:
+                    bent = self.machine.seal(text.replace(b'"to":"' + copied + b'"', b'"to":"' + path + b'"'))
+                except unittest.SkipTest as reason:
+                    raise unittest.SkipTest("no key to seal with: %s" % reason)
+                forged = self.machine.host_file("bent-%s.jsonl" % name, bent)
+                out = self.machine.host_file("bent-%s-undo.jsonl" % name)
+                done = self.machine.run("undo", "--log", forged, "--log-out", out)
+                self.assertEqual(done.status, self.machine.exit_status(INSTALL_FAILURE), done.describe())
+                self.assertIn("not a path an install writes", done.stderr)
+                self.assertEqual(self.machine.files()["C:\\victim.txt"], b"stays")
+
     def test_logs_it_cannot_use(self):
         package = self.package(PLAIN)
         before = State(self.machine)
