@@ -71,3 +71,9 @@ void LogFields::Word(std::string_view key, bool& into, std::string_view yes, std
     else
         Missing(key, Need::Required);
 }
+
+bool NestedObject(const JsonObject& object, std::string_view key, JsonObject& nested)
+{
+    const std::optional<std::string> text = object.Nested(key);
+    return text && nested.Parse(*text);
+}

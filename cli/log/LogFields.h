@@ -59,3 +59,6 @@ private:
     bool m_lenient;
     bool m_good = true;
 };
+
+// The fields of a nested object ("counts"), when the line has one there.
+bool NestedObject(const JsonObject& object, std::string_view key, JsonObject& nested);
