@@ -30,20 +30,10 @@ ObservedChanges::ObservedChanges(EventLog& log, MachineChanges& machine)
     , m_log(log)
 { }
 
-namespace {
-
-// A change the log could not record: not made.
-constexpr DWORD kNotRecorded = ERROR_CANCELLED;
-
-} // namespace
-
 BOOL ObservedChanges::CreateFolder(const std::string& path)
 {
-    m_log.Settle();
-    if (!m_log.Intact()) {
-        SetLastError(kNotRecorded);
+    if (!m_log.Recordable())
         return FALSE;
-    }
     if (!Machine().CreateFolder(path))
         return FALSE; // the last error stays the creation's
     m_entries.insert(FoldedPath(path));
@@ -129,9 +119,8 @@ RegistryChange ObservedChanges::WriteString(
     HKEY root, const std::string& keyPath, const std::string& name, const std::string& data)
 {
     const std::optional<std::string> old = Machine().StoredText(root, keyPath, name);
-    m_log.Settle();
-    const RegistryChange result = m_log.Intact() ? Machine().WriteString(root, keyPath, name, data)
-                                                 : RegistryChange { kNotRecorded };
+    const RegistryChange result = m_log.Recordable() ? Machine().WriteString(root, keyPath, name, data)
+                                                     : RegistryChange { kNotRecorded };
     const LONG status = result.open != ERROR_SUCCESS ? result.open : result.change;
     if (status == ERROR_SUCCESS)
         ++m_counts.values;
@@ -151,9 +140,8 @@ RegistryChange ObservedChanges::CreateSubKey(
     HKEY root, const std::string& parentPath, const std::string& childName)
 {
     const std::string keyPath = JoinKey(parentPath, childName);
-    m_log.Settle();
-    const RegistryChange result = m_log.Intact() ? Machine().CreateSubKey(root, parentPath, childName)
-                                                 : RegistryChange { kNotRecorded };
+    const RegistryChange result = m_log.Recordable() ? Machine().CreateSubKey(root, parentPath, childName)
+                                                     : RegistryChange { kNotRecorded };
     const LONG status = result.open != ERROR_SUCCESS ? result.open : result.change;
     if (status != ERROR_SUCCESS)
         ++m_counts.failedWrites;
@@ -174,11 +162,8 @@ BOOL ObservedChanges::StartCommand(const std::string& commandLine)
     ++m_counts.commands;
     // Made here, so that its time is the command's start.
     CommandEvent line { .command = commandLine };
-    m_log.Settle();
     std::optional<DWORD> exitCode;
-    if (!m_log.Intact())
-        SetLastError(kNotRecorded);
-    if (!m_log.Intact() || !Machine().RunCommand(commandLine, exitCode)) {
+    if (!m_log.Recordable() || !Machine().RunCommand(commandLine, exitCode)) {
         const DWORD error = GetLastError();
         ++m_counts.failedCommands;
         line.error = error;
@@ -217,11 +202,8 @@ bool ObservedChanges::MadeParentOf(const std::string& path)
 
 bool ObservedChanges::BackUp(const std::string& path, std::string& backup)
 {
-    m_log.Settle(); // a change like any other
-    if (!m_log.Intact()) {
-        SetLastError(kNotRecorded);
+    if (!m_log.Recordable()) // a change like any other
         return false;
-    }
     const std::size_t slash = path.find_last_of("\\/");
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     // Numbered, so that files of the same name from different folders, or from an earlier install

@@ -74,6 +74,14 @@ void EventLog::Settle()
         m_finisher->Settle();
 }
 
+bool EventLog::Recordable()
+{
+    Settle();
+    if (!m_intact)
+        SetLastError(kNotRecorded);
+    return m_intact;
+}
+
 bool EventLog::LogIntact()
 {
     Settle();

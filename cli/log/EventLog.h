@@ -16,6 +16,9 @@
 #include <string>
 #include <string_view>
 
+// The error of a change not made because the log could no longer record it.
+inline constexpr DWORD kNotRecorded = ERROR_CANCELLED;
+
 class EventLog {
 public:
     EventLog();
@@ -86,6 +89,9 @@ public:
     // copying thread once Settle has returned. A run makes no change once it is false: a change
     // the log cannot record is not made.
     bool Intact() const { return m_intact; }
+    // Before a change: once the line before it is written, whether the log still records every
+    // change; false, with the last error kNotRecorded, when not, and the change is not to be made.
+    bool Recordable();
 
 private:
     void WriteLine(const JsonLine& line);

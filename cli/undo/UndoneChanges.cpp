@@ -4,9 +4,6 @@ namespace {
 
 const Change kNoChange;
 
-// A change the log could not record: not made.
-constexpr DWORD kNotRecorded = ERROR_CANCELLED;
-
 LONG StatusOf(const RegistryChange& result)
 {
     return result.open != ERROR_SUCCESS ? result.open : result.change;
@@ -19,14 +16,6 @@ UndoneChanges::UndoneChanges(EventLog& log, MachineChanges& machine)
     , m_log(log)
     , m_change(&kNoChange)
 { }
-
-bool UndoneChanges::Recordable() const
-{
-    if (m_log.Intact())
-        return true;
-    SetLastError(kNotRecorded);
-    return false;
-}
 
 void UndoneChanges::Undoing(const Change& change, std::string entryRemoved)
 {
@@ -42,7 +31,7 @@ std::string UndoneChanges::What() const
 RegistryChange UndoneChanges::WriteString(
     HKEY root, const std::string& keyPath, const std::string& name, const std::string& data)
 {
-    if (!m_log.Intact())
+    if (!m_log.Recordable())
         return RegistryChange { kNotRecorded };
     const RegistryChange result = Machine().WriteString(root, keyPath, name, data);
     if (StatusOf(result) != ERROR_SUCCESS)
@@ -61,7 +50,7 @@ RegistryChange UndoneChanges::WriteString(
 
 RegistryChange UndoneChanges::DeleteValue(HKEY root, const std::string& keyPath, const std::string& name)
 {
-    if (!m_log.Intact())
+    if (!m_log.Recordable())
         return RegistryChange { kNotRecorded };
     const RegistryChange result = Machine().DeleteValue(root, keyPath, name);
     if (StatusOf(result) == ERROR_SUCCESS)
@@ -75,7 +64,7 @@ RegistryChange UndoneChanges::DeleteValue(HKEY root, const std::string& keyPath,
 
 RegistryChange UndoneChanges::DeleteKey(HKEY root, const std::string& keyPath)
 {
-    if (!m_log.Intact())
+    if (!m_log.Recordable())
         return RegistryChange { kNotRecorded, kNotRecorded };
     const RegistryChange result = Machine().DeleteKey(root, keyPath);
     if (StatusOf(result) == ERROR_SUCCESS)
@@ -86,7 +75,7 @@ RegistryChange UndoneChanges::DeleteKey(HKEY root, const std::string& keyPath)
 
 BOOL UndoneChanges::RemoveFile(const std::string& path)
 {
-    if (!Recordable() || !Machine().RemoveFile(path))
+    if (!m_log.Recordable() || !Machine().RemoveFile(path))
         return FALSE;
     m_log.Write(FileDeletedEvent { .path = m_change->path, .bytes = m_change->bytes, .sha256 = m_change->sha256 },
         "deleted " + path);
@@ -95,7 +84,7 @@ BOOL UndoneChanges::RemoveFile(const std::string& path)
 
 BOOL UndoneChanges::RemoveFolder(const std::string& path)
 {
-    if (!Recordable() || !Machine().RemoveFolder(path))
+    if (!m_log.Recordable() || !Machine().RemoveFolder(path))
         return FALSE;
     m_log.Write(FolderRemovedEvent { .path = m_change->path }, "removed " + path);
     return TRUE;
@@ -103,7 +92,7 @@ BOOL UndoneChanges::RemoveFolder(const std::string& path)
 
 BOOL UndoneChanges::RestoreFile(const std::string& copy, const std::string& path)
 {
-    if (!Recordable() || !Machine().RestoreFile(copy, path))
+    if (!m_log.Recordable() || !Machine().RestoreFile(copy, path))
         return FALSE;
     m_log.Write(FileRestoredEvent { .path = m_change->path, .from = copy }, "restored " + path + " from " + copy);
     return TRUE;

@@ -28,9 +28,6 @@ public:
     BOOL RestoreFile(const std::string& copy, const std::string& path) override;
 
 private:
-    // Whether the log still records every change: false, with the last error set, when it does
-    // not, and the change is not made.
-    bool Recordable() const;
     // What the value the change wrote is called in the texts for people.
     std::string What() const;
 
