@@ -40,7 +40,8 @@ void WriteStart(EventLog& log, const CommandLine& line, const Package& package, 
         .command = line.command,
         .computer = ComputerName(),
         .package = line.package,
-        .title = package.config.getInstallTitle() };
+        .title = package.config.getInstallTitle(),
+        .backup = line.backup && line.command != "plan" ? *line.backup : std::string() };
     for (std::size_t i = 0; i < answerKeyCount; ++i) {
         const auto key = static_cast<AnswerKey>(i);
         start.answers.push_back({ std::string(Answers::KeyName(key)), values[i],
@@ -142,6 +143,7 @@ int RunInstall(const CommandLine& line)
     ObservedChanges changes(log, frame.Machine());
     changes.SetProgress(!line.log && StandardErrorIsTerminal());
     changes.SetDigests(!frame.IsPlan() && log.HasLog());
+    log.WriteIntents(!frame.IsPlan() && log.HasLog());
     if (backup)
         changes.SetBackupFolder(*line.backup);
     if (package.licence.found && !choices.acceptLicense) {

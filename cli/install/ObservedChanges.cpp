@@ -1,6 +1,7 @@
 #include "cli/install/ObservedChanges.h"
 
 #include "cli/ConsoleText.h"
+#include "cli/log/FileDigest.h"
 #include "platform/PathNames.h"
 
 #include <chrono>
@@ -32,7 +33,10 @@ ObservedChanges::ObservedChanges(EventLog& log, MachineChanges& machine)
 
 BOOL ObservedChanges::CreateFolder(const std::string& path)
 {
-    if (!m_log.Recordable())
+    // A folder there already is not created: it needs no intent, and undo must not take it.
+    const bool intend = m_log.WritesIntents() && !Machine().Exists(path);
+    if (!(intend ? m_log.Intend(IntentEvent { .change = LogKind::FolderCreated, .path = path })
+                 : m_log.Recordable()))
         return FALSE;
     if (!Machine().CreateFolder(path))
         return FALSE; // the last error stays the creation's
@@ -59,21 +63,20 @@ BOOL ObservedChanges::CopyFileTo(const std::string& from, const std::string& to,
         return CopyFailed(from, to, false);
     }
     std::string backup;
-    if (replaced && !m_backupFolder.empty() && !BackUp(to, backup)) {
+    std::string backupSha256;
+    if (replaced && !m_backupFolder.empty() && !BackUp(to, backup, backupSha256)) {
         if (first)
             m_entries.erase(entry);
         return CopyFailed(from, to, true);
     }
-    // The copy waits for the line of the change before once its source is open (BeforeCopy).
-    if (!(m_digests ? Machine().CopyFileSeeing(from, to, m_log.CopyBytes())
-                    : Machine().CopyFileTo(from, to, size))) {
+    if (!Copy(from, to, size, replaced, backup, backupSha256)) {
         if (m_digests)
             m_log.DropCopy();
         if (first)
             m_entries.erase(entry);
         return CopyFailed(from, to, false);
     }
-    WriteCopied(from, to, size, replaced, std::move(backup));
+    WriteCopied(from, to, size, replaced, std::move(backup), std::move(backupSha256));
     m_log.Progress().Copied(m_counts.files);
     SetLastError(ERROR_SUCCESS);
     return TRUE;
@@ -94,8 +97,27 @@ BOOL ObservedChanges::CopyFailed(const std::string& from, const std::string& to,
     return FALSE;
 }
 
-void ObservedChanges::WriteCopied(
-    const std::string& from, const std::string& to, std::uint64_t bytes, bool replaced, std::string backup)
+// The copy waits for the line of the change before, and writes its intent, once its source is
+// open (BeforeCopy).
+bool ObservedChanges::Copy(const std::string& from, const std::string& to, ULONGLONG size, bool replaced,
+    const std::string& backup, const std::string& backupSha256)
+{
+    if (m_log.WritesIntents()) {
+        m_intent.time = std::chrono::system_clock::now();
+        m_intent.path.assign(to);
+        m_intent.replaced = replaced;
+        m_intent.backup.assign(backup);
+        m_intent.backupSha256.assign(backupSha256);
+    }
+    if (m_digests) {
+        m_log.IntendCopy(m_intent);
+        return Machine().CopyFileSeeing(from, to, m_log.CopyBytes()) != FALSE;
+    }
+    return (!m_log.WritesIntents() || m_log.Intend(m_intent)) && Machine().CopyFileTo(from, to, size);
+}
+
+void ObservedChanges::WriteCopied(const std::string& from, const std::string& to, std::uint64_t bytes,
+    bool replaced, std::string backup, std::string backupSha256)
 {
     ++m_counts.files;
     m_counts.bytes += bytes;
@@ -106,6 +128,7 @@ void ObservedChanges::WriteCopied(
     m_copy.bytes = bytes;
     m_copy.replaced = replaced;
     m_copy.backup = std::move(backup);
+    m_copy.backupSha256 = std::move(backupSha256);
     if (m_digests) {
         m_log.WriteCopy(m_copy);
         return;
@@ -119,8 +142,12 @@ RegistryChange ObservedChanges::WriteString(
     HKEY root, const std::string& keyPath, const std::string& name, const std::string& data)
 {
     const std::optional<std::string> old = Machine().StoredText(root, keyPath, name);
-    const RegistryChange result = m_log.Recordable() ? Machine().WriteString(root, keyPath, name, data)
-                                                     : RegistryChange { kNotRecorded };
+    const bool recorded = m_log.Intend(IntentEvent { .change = LogKind::ValueWritten,
+        .key = KeyName(root, keyPath),
+        .name = name,
+        .old = old });
+    const RegistryChange result
+        = recorded ? Machine().WriteString(root, keyPath, name, data) : RegistryChange { kNotRecorded };
     const LONG status = result.open != ERROR_SUCCESS ? result.open : result.change;
     if (status == ERROR_SUCCESS)
         ++m_counts.values;
@@ -140,8 +167,14 @@ RegistryChange ObservedChanges::CreateSubKey(
     HKEY root, const std::string& parentPath, const std::string& childName)
 {
     const std::string keyPath = JoinKey(parentPath, childName);
-    const RegistryChange result = m_log.Recordable() ? Machine().CreateSubKey(root, parentPath, childName)
-                                                     : RegistryChange { kNotRecorded };
+    // A key there already is only opened: it needs no intent, and undo must not take it.
+    KeyNames names;
+    const bool intend = m_log.WritesIntents() && !Machine().ListKey(root, keyPath, names);
+    const bool recorded = intend
+        ? m_log.Intend(IntentEvent { .change = LogKind::KeyCreated, .key = KeyName(root, keyPath) })
+        : m_log.Recordable();
+    const RegistryChange result
+        = recorded ? Machine().CreateSubKey(root, parentPath, childName) : RegistryChange { kNotRecorded };
     const LONG status = result.open != ERROR_SUCCESS ? result.open : result.change;
     if (status != ERROR_SUCCESS)
         ++m_counts.failedWrites;
@@ -200,7 +233,7 @@ bool ObservedChanges::MadeParentOf(const std::string& path)
     return m_lastParentMade;
 }
 
-bool ObservedChanges::BackUp(const std::string& path, std::string& backup)
+bool ObservedChanges::BackUp(const std::string& path, std::string& backup, std::string& sha256)
 {
     if (!m_log.Recordable()) // a change like any other
         return false;
@@ -217,6 +250,12 @@ bool ObservedChanges::BackUp(const std::string& path, std::string& backup)
             candidate += '\\';
         candidate += number + "-" + name;
         if (Machine().KeepCopy(path, candidate)) {
+            // Undo restores the copy only while it is still what was kept.
+            sha256 = Sha256OfFile(Machine().LookAt(candidate).contents);
+            if (sha256.empty()) {
+                SetLastError(ERROR_READ_FAULT);
+                return false;
+            }
             backup = std::move(candidate);
             return true;
         }

@@ -45,10 +45,14 @@ public:
 
 private:
     // Copies path into the backup folder under a name of its own; false with the last error set.
-    bool BackUp(const std::string& path, std::string& backup);
+    // sha256: the copy's digest.
+    bool BackUp(const std::string& path, std::string& backup, std::string& sha256);
+    // Makes the copy, its intent written first when the log writes intents.
+    bool Copy(const std::string& from, const std::string& to, ULONGLONG size, bool replaced,
+        const std::string& backup, const std::string& backupSha256);
     BOOL CopyFailed(const std::string& from, const std::string& to, bool backup);
     void WriteCopied(const std::string& from, const std::string& to, std::uint64_t bytes, bool replaced,
-        std::string backup);
+        std::string backup, std::string backupSha256);
     // Whether this run created the folder path is in.
     bool MadeParentOf(const std::string& path);
 
@@ -65,6 +69,7 @@ private:
     std::string m_lastParent;
     bool m_lastParentMade = false;
     FileCopiedEvent m_copy; // the last copy's event, its room used again
+    IntentEvent m_intent; // the last copy's intent, the same
 };
 
 // "HKEY_LOCAL_MACHINE" or "HKEY_CURRENT_USER", the roots the product writes.

@@ -1,5 +1,7 @@
 #include "cli/log/EventLog.h"
 
+#include <utility>
+
 namespace {
 
 // A line is handed to the system in one write when it fits the buffer (values are bounded by
@@ -50,8 +52,12 @@ CopiedBytes& EventLog::CopyBytes()
     if (!m_finisher) {
         m_finisher = std::make_unique<LineFinisher>(
             [this](const FileCopiedEvent& copy) { WriteLine(copy.Line()); }, LineFinisher::WorthAThread());
-        // The copy waits for the line before it; one that line could not record is not made.
-        m_finisher->StopCopiesWhen([this] { return !m_intact; });
+        // The copy waits for the line before it and its own intent; one that the log could not
+        // record is not made.
+        m_finisher->StopCopiesWhen([this] {
+            const IntentEvent* intent = std::exchange(m_copyIntent, nullptr);
+            return intent ? !WriteIntent(*intent) : !m_intact;
+        });
     }
     return *m_finisher;
 }
@@ -64,6 +70,7 @@ void EventLog::WriteCopy(FileCopiedEvent& copy)
 
 void EventLog::DropCopy()
 {
+    m_copyIntent = nullptr;
     if (m_finisher)
         m_finisher->Drop();
 }
@@ -79,6 +86,24 @@ bool EventLog::Recordable()
     Settle();
     if (!m_intact)
         SetLastError(kNotRecorded);
+    return m_intact;
+}
+
+bool EventLog::Intend(const IntentEvent& intent)
+{
+    Settle();
+    if (m_intents && m_intact)
+        (void)WriteIntent(intent);
+    if (!m_intact)
+        SetLastError(kNotRecorded);
+    return m_intact;
+}
+
+bool EventLog::WriteIntent(const IntentEvent& intent)
+{
+    WriteLine(intent.Line());
+    if (m_log && m_intact && std::fflush(m_log) != 0)
+        m_intact = false;
     return m_intact;
 }
 

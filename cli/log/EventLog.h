@@ -82,6 +82,24 @@ public:
     // A text for people only.
     void Say(const std::string& text);
 
+    // A log that is the record of an install: before each change, its intent goes to the system,
+    // with the lines before it in the same write, and lines that follow a change wait for the next
+    // intent (or the end) to go with it. A run killed at any moment leaves every change it began
+    // named in the log.
+    void WriteIntents(bool intents)
+    {
+        m_intents = intents;
+        m_flushEachLine = m_flushEachLine && !intents;
+    }
+    bool WritesIntents() const { return m_intents; }
+    // Before a change: once the line before it is written, its intent, when the log writes
+    // intents; then as Recordable.
+    bool Intend(const IntentEvent& intent);
+    // The same for the copy about to be made through CopyBytes: its intent is written once the
+    // copy's source is open, just before its first byte, or forgotten with DropCopy. intent must
+    // outlive the copy.
+    void IntendCopy(const IntentEvent& intent) { m_copyIntent = m_intents ? &intent : nullptr; }
+
     // false once a line could not be written (a full disk, say). Everything written so far is
     // handed to the system first.
     bool LogIntact();
@@ -95,6 +113,8 @@ public:
 
 private:
     void WriteLine(const JsonLine& line);
+    // The intent's line, handed to the system at once with every line before it.
+    bool WriteIntent(const IntentEvent& intent);
 
     std::FILE* m_log = nullptr;
     bool m_ownsLog = false;
@@ -103,6 +123,8 @@ private:
     ProgressCount m_progress;
     bool m_intact = true;
     bool m_flushEachLine = true;
+    bool m_intents = false;
+    const IntentEvent* m_copyIntent = nullptr; // the next copy's, until it is written
     bool m_describeChanges = false;
     std::optional<LineSealer> m_sealer;
     std::unique_ptr<LineFinisher> m_finisher; // made with the first copy

@@ -9,7 +9,7 @@ using namespace logname;
 
 namespace {
 
-constexpr std::array<std::pair<LogKind, std::string_view>, 17> kKindNames { {
+constexpr std::array<std::pair<LogKind, std::string_view>, 18> kKindNames { {
     { LogKind::Start, "start" },
     { LogKind::Message, "message" },
     { LogKind::Answer, "answer" },
@@ -27,6 +27,7 @@ constexpr std::array<std::pair<LogKind, std::string_view>, 17> kKindNames { {
     { LogKind::FileDeleted, "file-deleted" },
     { LogKind::FileRestored, "file-restored" },
     { LogKind::FolderRemoved, "folder-removed" },
+    { LogKind::Intent, "intent" },
 } };
 
 template<class Event> JsonLine Begin(const Event& event)
@@ -82,6 +83,8 @@ JsonLine InstallStartEvent::Line() const
         .Add(kPackage, package)
         .Add(kTitle, title)
         .AddObject(kAnswers, used);
+    if (!backup.empty())
+        line.Add(kBackup, backup);
     return line;
 }
 
@@ -140,6 +143,8 @@ JsonLine FileCopiedEvent::Line() const
         line.Add(kSha256, sha256);
     if (!backup.empty())
         line.Add(kBackup, backup);
+    if (!backupSha256.empty())
+        line.Add(kBackupSha256, backupSha256);
     return line;
 }
 
@@ -264,5 +269,31 @@ JsonLine FolderRemovedEvent::Line() const
 {
     JsonLine line = Begin(*this);
     line.Add(kPath, path);
+    return line;
+}
+
+JsonLine IntentEvent::Line() const
+{
+    JsonLine line = Begin(*this);
+    line.Add(kChange, KindName(change));
+    switch (change) {
+    case LogKind::FolderCreated:
+        line.Add(kPath, path);
+        break;
+    case LogKind::FileCopied:
+        line.Add(kTo, path).Add(kReplaced, replaced);
+        if (!backup.empty())
+            line.Add(kBackup, backup);
+        if (!backupSha256.empty())
+            line.Add(kBackupSha256, backupSha256);
+        break;
+    case LogKind::ValueWritten:
+        line.Add(kKey, key).Add(kName, name);
+        AddNullable(line, kOld, old);
+        break;
+    default:
+        line.Add(kKey, key);
+        break;
+    }
     return line;
 }

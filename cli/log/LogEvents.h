@@ -32,6 +32,7 @@ enum class LogKind : unsigned char {
     FileDeleted,
     FileRestored,
     FolderRemoved,
+    Intent,
 };
 
 // The "event" of a kind's lines ("file-copied"), and the way back; empty for a name no line has.
@@ -58,6 +59,7 @@ struct InstallStartEvent {
     std::string package {};
     std::string title {};
     std::vector<UsedAnswer> answers {}; // every key, in the answers file's order
+    std::string backup {}; // the --backup folder; empty: none, and not written
     [[nodiscard]] JsonLine Line() const;
     bool operator==(const InstallStartEvent&) const = default;
 };
@@ -129,6 +131,7 @@ struct FileCopiedEvent {
     Digest digest = Digest::NotTaken;
     std::string sha256 {}; // Taken: 64 lowercase hex digits
     std::string backup {}; // where the replaced file was kept; empty: nowhere, and not written
+    std::string backupSha256 {}; // the kept copy's digest, with backup
     [[nodiscard]] JsonLine Line() const;
     bool operator==(const FileCopiedEvent&) const = default;
 };
@@ -278,6 +281,26 @@ struct FileRestoredEvent {
     std::string from {}; // the backup it came back from
     [[nodiscard]] JsonLine Line() const;
     bool operator==(const FileRestoredEvent&) const = default;
+};
+
+// Written, and handed to the system, before a change is made: what it is about to change, and how
+// that was. A run killed during the change leaves this line without the change's own, and undo
+// still knows what to take back. It names the change's target with the fields its own line will
+// have: a folder's "path"; a copy's "to", whether it replaces a file and where that was kept; a
+// value's "key", "name" and "old"; a key's "key".
+struct IntentEvent {
+    static constexpr LogKind kind = LogKind::Intent;
+    LogTime time = std::chrono::system_clock::now();
+    LogKind change = LogKind::FileCopied; // FolderCreated, FileCopied, ValueWritten or KeyCreated
+    std::string path {}; // a folder, or the file a copy makes
+    std::string key {};
+    std::string name {};
+    std::optional<std::string> old {};
+    bool replaced = false;
+    std::string backup {};
+    std::string backupSha256 {};
+    [[nodiscard]] JsonLine Line() const;
+    bool operator==(const IntentEvent&) const = default;
 };
 
 struct FolderRemovedEvent {

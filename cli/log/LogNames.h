@@ -15,6 +15,7 @@ inline constexpr std::string_view kAnswer = "answer";
 inline constexpr std::string_view kAnswers = "answers";
 inline constexpr std::string_view kAsBefore = "asBefore";
 inline constexpr std::string_view kBackup = "backup";
+inline constexpr std::string_view kBackupSha256 = "backupSha256";
 inline constexpr std::string_view kBytes = "bytes";
 inline constexpr std::string_view kCaption = "caption";
 inline constexpr std::string_view kChange = "change";

@@ -86,6 +86,7 @@ bool LogReader::Read(InstallStartEvent& event)
     fields.Text(kComputer, event.computer);
     fields.Text(kPackage, event.package);
     fields.Text(kTitle, event.title);
+    fields.Text(kBackup, event.backup, Need::Optional);
     JsonObject answers;
     JsonObject entry;
     if (NestedObject(m_object, kAnswers, answers))
@@ -129,6 +130,7 @@ bool LogReader::Read(FileCopiedEvent& event)
         event.digest = Digest::Lost;
     }
     fields.Text(kBackup, event.backup, Need::Optional);
+    fields.Text(kBackupSha256, event.backupSha256, Need::Optional);
     return End(fields.Good());
 }
 
@@ -153,5 +155,38 @@ bool LogReader::Read(KeyCreatedEvent& event)
     event.result = m_object.Integer(kResult).value_or(0);
     LogFields fields(m_object, event.result != 0);
     fields.Text(kKey, event.key);
+    return End(fields.Good());
+}
+
+bool LogReader::Read(IntentEvent& event)
+{
+    if (!Begin(event))
+        return false;
+    LogFields fields(m_object, false);
+    const std::optional<LogKind> change = KindNamed(m_object.Text(kChange).value_or(std::string()));
+    if (!change)
+        return Fail("an intent event without a change undo knows");
+    event.change = *change;
+    switch (event.change) {
+    case LogKind::FolderCreated:
+        fields.Text(kPath, event.path);
+        break;
+    case LogKind::FileCopied:
+        fields.Text(kTo, event.path);
+        fields.Boolean(kReplaced, event.replaced);
+        fields.Text(kBackup, event.backup, Need::Optional);
+        fields.Text(kBackupSha256, event.backupSha256, Need::Optional);
+        break;
+    case LogKind::ValueWritten:
+        fields.Text(kKey, event.key);
+        fields.Text(kName, event.name);
+        fields.Nullable(kOld, event.old);
+        break;
+    case LogKind::KeyCreated:
+        fields.Text(kKey, event.key);
+        break;
+    default:
+        return Fail("an intent event without a change undo knows");
+    }
     return End(fields.Good());
 }

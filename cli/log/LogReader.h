@@ -53,6 +53,7 @@ public:
     [[nodiscard]] bool Read(FileDeletedEvent& event);
     [[nodiscard]] bool Read(FileRestoredEvent& event);
     [[nodiscard]] bool Read(FolderRemovedEvent& event);
+    [[nodiscard]] bool Read(IntentEvent& event);
 
     // "FILE:LINE: why", or "FILE: why" for the log as a whole; empty while all is well.
     [[nodiscard]] const std::string& Error() const { return m_error; }

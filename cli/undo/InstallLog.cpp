@@ -18,6 +18,34 @@ bool HasZero(const std::string& text)
     return text.find('\0') != std::string::npos;
 }
 
+// An intent's change, as undo takes it back when the change's own line is missing.
+bool ReadIntent(LogReader& reader, Change& change)
+{
+    IntentEvent event;
+    if (!reader.Read(event) || HasZero(event.path) || HasZero(event.key) || HasZero(event.name)
+        || HasZero(event.backup) || (event.old && HasZero(*event.old)))
+        return false;
+    change.kind = event.change;
+    change.line = reader.Line();
+    change.path = std::move(event.path);
+    change.key = std::move(event.key);
+    change.name = std::move(event.name);
+    change.oldData = std::move(event.old);
+    change.replaced = event.replaced;
+    change.backup = std::move(event.backup);
+    change.backupSha256 = std::move(event.backupSha256);
+    change.inFlight = true;
+    return true;
+}
+
+// Whether the line the reader is at is the outcome of the intent's change: the change's own line,
+// or a failed copy of the same file.
+bool Concludes(LogReader& reader, const Change& intent)
+{
+    const LogKind kind = reader.Kind();
+    return kind == intent.kind || (kind == LogKind::CopyFailed && intent.kind == LogKind::FileCopied);
+}
+
 // The change of the line the reader is at, when it is one undo takes back; false when the line
 // cannot be read (the reader says why).
 bool ReadChange(LogReader& reader, std::vector<Change>& changes)
@@ -42,6 +70,7 @@ bool ReadChange(LogReader& reader, std::vector<Change>& changes)
         if (event.digest == Digest::Taken)
             change.sha256 = std::move(event.sha256);
         change.backup = std::move(event.backup);
+        change.backupSha256 = std::move(event.backupSha256);
         break;
     }
     case LogKind::ValueWritten: {
@@ -100,6 +129,11 @@ bool ReadInstallLog(const std::string& path, std::string_view key, InstallLog& o
     }
     LogReader reader(text, path, "install");
     bool sawStart = false;
+    // The last intent, until its change's own line, or a failed copy, follows it. A copy that
+    // failed after it began may have left part of itself, or lost the file it replaced: it stays
+    // in flight.
+    Change intent;
+    bool pending = false;
     while (reader.Next()) {
         if (!sawStart) {
             InstallStartEvent start;
@@ -107,11 +141,18 @@ bool ReadInstallLog(const std::string& path, std::string_view key, InstallLog& o
                 break;
             out.computer = std::move(start.computer);
             out.started = reader.TimeText();
+            out.backupFolder = std::move(start.backup);
             sawStart = true;
-        } else if (!ReadChange(reader, out.changes)) {
-            break;
+            continue;
         }
+        if (pending && (!Concludes(reader, intent) || reader.Kind() == LogKind::CopyFailed))
+            out.changes.push_back(std::move(intent));
+        pending = reader.Kind() == LogKind::Intent;
+        if (pending ? !ReadIntent(reader, intent = Change {}) : !ReadChange(reader, out.changes))
+            break;
     }
+    if (pending && reader.Error().empty())
+        out.changes.push_back(std::move(intent));
     error = reader.Error();
     return error.empty();
 }

@@ -24,6 +24,10 @@ struct Change {
     bool replaced = false;
     std::string sha256;
     std::string backup;
+    std::string backupSha256; // the backup's digest when it was made
+    // The log names the change only by its intent: the install stopped during it, or the copy
+    // failed after it began. Whatever of it is there is taken back.
+    bool inFlight = false;
 
     // Undo's "kept" event about this change: its key, its value's name, its path and its line.
     [[nodiscard]] KeptEvent Kept() const;
@@ -32,13 +36,15 @@ struct Change {
 struct InstallLog {
     std::string computer;
     std::string started;
+    std::string backupFolder; // the install's --backup; empty: none
     std::vector<Change> changes;
 };
 
 // Reads the log at path once every whole line's code verifies under key (the machine's); false
 // with a message in FILE:LINE: form, at the first line that does not verify or cannot be read. A
 // line without its line end is the change that was in flight when the install was killed: it is
-// left out, as the log says.
+// left out, as the log says; a change whose intent has no line of its own after it is read as
+// in flight.
 bool ReadInstallLog(const std::string& path, std::string_view key, InstallLog& out, std::string& error);
 
 // "HKEY_LOCAL_MACHINE\path" into its root and path; false for any other root.

@@ -5,6 +5,7 @@
 #include "cli/TextCase.h"
 #include "cli/undo/PlainPath.h"
 #include "engine/InstallSteps.h"
+#include "platform/PathNames.h"
 
 #include <cstdint>
 #include <vector>
@@ -51,11 +52,23 @@ FileState Look(MachineChanges& machine, const std::string& path)
     return state;
 }
 
+// Whether path names a file inside folder, as the install names its backups.
+bool Inside(const std::string& path, const std::string& folder)
+{
+    if (folder.empty() || path.size() <= folder.size())
+        return false;
+    const bool ends = folder.back() == '\\' || folder.back() == '/';
+    const std::size_t next = folder.size() - (ends ? 1 : 0);
+    return FoldedPath(path.substr(0, next)) == FoldedPath(folder.substr(0, next))
+        && (path[next] == '\\' || path[next] == '/');
+}
+
 } // namespace
 
-Undo::Undo(EventLog& log, UndoneChanges& changes)
+Undo::Undo(EventLog& log, UndoneChanges& changes, std::string backupFolder)
     : m_log(log)
     , m_changes(changes)
+    , m_backupFolder(std::move(backupFolder))
 { }
 
 void Undo::Take(const Change& change)
@@ -202,6 +215,10 @@ void Undo::Key(const Change& change)
 
 void Undo::File(const Change& change)
 {
+    if (change.inFlight) {
+        FileInFlight(change);
+        return;
+    }
     const FileState now = Look(m_changes, change.path);
     const bool asLeft
         = now.present && !change.sha256.empty() && now.bytes == change.bytes && now.sha256 == change.sha256;
@@ -225,6 +242,34 @@ void Undo::File(const Change& change)
         RestoreReplaced(change);
         return;
     }
+    RemoveCopy(change);
+}
+
+// Whatever of the copy is there came from the install: the file it replaced, from its backup;
+// a file that was not there, deleted, whole or in part.
+void Undo::FileInFlight(const Change& change)
+{
+    const FileState now = Look(m_changes, change.path);
+    if (change.replaced) {
+        if (now.present && !change.backupSha256.empty() && now.sha256 == change.backupSha256)
+            ++m_asBefore; // the copy had not begun
+        else
+            RestoreReplaced(change);
+        return;
+    }
+    if (!now.present) {
+        ++m_asBefore;
+        return;
+    }
+    if (now.sha256 == "(a folder)") {
+        Keep(change, "changed since the install", change.path + " is a folder");
+        return;
+    }
+    RemoveCopy(change);
+}
+
+void Undo::RemoveCopy(const Change& change)
+{
     m_changes.Undoing(change);
     if (!m_changes.RemoveFile(change.path)) {
         const DWORD error = GetLastError();
@@ -235,10 +280,27 @@ void Undo::File(const Change& change)
     ++m_undone;
 }
 
+std::string Undo::WhyNotRestore(const Change& change)
+{
+    if (change.backup.empty())
+        return change.path + ": the install replaced it without --backup";
+    if (!Inside(change.backup, m_backupFolder))
+        return change.backup + " is not in the install's backup folder";
+    if (change.backupSha256.empty())
+        return change.backup + ": the log has no digest of the backup to compare with";
+    const FileState kept = Look(m_changes, change.backup);
+    if (!kept.present || kept.sha256 != change.backupSha256)
+        return change.backup + (kept.present ? " has changed since the install kept it" : " is gone");
+    return {};
+}
+
 void Undo::RestoreReplaced(const Change& change)
 {
-    if (change.backup.empty()) {
-        Keep(change, "cannot be restored", change.path + ": the install replaced it without --backup");
+    if (const std::string why = WhyNotRestore(change); !why.empty()) {
+        Keep(change, "cannot be restored", why, [&](KeptEvent& kept) {
+            if (!change.backup.empty())
+                kept.backup = change.backup;
+        });
         return;
     }
     m_changes.Undoing(change);

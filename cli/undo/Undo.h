@@ -12,8 +12,9 @@
 
 class Undo {
 public:
-    // Both must outlive this.
-    Undo(EventLog& log, UndoneChanges& changes);
+    // Both must outlive this. backupFolder: the install's --backup, the one folder a replaced file
+    // is restored from (empty: none).
+    Undo(EventLog& log, UndoneChanges& changes, std::string backupFolder);
 
     void Take(const Change& change);
 
@@ -38,11 +39,18 @@ private:
         const std::optional<std::string>& data, const std::string& what, const std::string& entry);
     void Key(const Change& change);
     void File(const Change& change);
+    // A copy the install began and did not record as made.
+    void FileInFlight(const Change& change);
+    // Deletes a file the install made.
+    void RemoveCopy(const Change& change);
     void RestoreReplaced(const Change& change);
+    // Why the backup of a replaced file is not to be restored; empty when it is.
+    std::string WhyNotRestore(const Change& change);
     void Folder(const Change& change);
 
     EventLog& m_log;
     UndoneChanges& m_changes;
+    std::string m_backupFolder;
     unsigned m_undone = 0;
     unsigned m_kept = 0;
     unsigned m_asBefore = 0;

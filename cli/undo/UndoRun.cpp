@@ -61,7 +61,7 @@ int RunUndo(const CommandLine& line)
 
     UndoneChanges changes(log, frame.Machine());
     MachineChanges* previous = SetMachineChanges(&changes);
-    Undo undo(log, changes);
+    Undo undo(log, changes, install.backupFolder);
     for (auto change = install.changes.rbegin(); change != install.changes.rend(); ++change)
         undo.Take(*change);
     (void)SetMachineChanges(previous);

@@ -714,10 +714,13 @@ def comparable(events, outcomes=True):
     registry change (the plan's is whether the key may be opened for writing, the install's the
     write's own), the digest of a copied file (a plan copies nothing), a command's exit code or
     error (a plan runs nothing), and the command the run was
-    started as and where its package is. With outcomes, each option's result and the end (exit code
-    and counts) stay: where the plan sees all the install will meet, it predicts them."""
+    started as and where its package is, and the intents an install's record writes before each
+    change. With outcomes, each option's result and the end (exit code and counts) stay: where the
+    plan sees all the install will meet, it predicts them."""
     out = []
     for e in without_stamps(events):
+        if e["event"] == "intent":
+            continue
         if e["event"] in ("key-created", "value-written"):
             e.pop("result")
         elif e["event"] == "file-copied":
