@@ -145,7 +145,8 @@ RegistryChange ObservedChanges::WriteString(
     const bool recorded = m_log.Intend(IntentEvent { .change = LogKind::ValueWritten,
         .key = KeyName(root, keyPath),
         .name = name,
-        .old = old });
+        .old = old,
+        .newData = data });
     const RegistryChange result
         = recorded ? Machine().WriteString(root, keyPath, name, data) : RegistryChange { kNotRecorded };
     const LONG status = result.open != ERROR_SUCCESS ? result.open : result.change;

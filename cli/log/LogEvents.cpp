@@ -290,6 +290,7 @@ JsonLine IntentEvent::Line() const
     case LogKind::ValueWritten:
         line.Add(kKey, key).Add(kName, name);
         AddNullable(line, kOld, old);
+        line.Add(kNew, newData);
         break;
     default:
         line.Add(kKey, key);

@@ -287,7 +287,7 @@ struct FileRestoredEvent {
 // that was. A run killed during the change leaves this line without the change's own, and undo
 // still knows what to take back. It names the change's target with the fields its own line will
 // have: a folder's "path"; a copy's "to", whether it replaces a file and where that was kept; a
-// value's "key", "name" and "old"; a key's "key".
+// value's "key", "name", "old" and "new"; a key's "key".
 struct IntentEvent {
     static constexpr LogKind kind = LogKind::Intent;
     LogTime time = std::chrono::system_clock::now();
@@ -296,6 +296,7 @@ struct IntentEvent {
     std::string key {};
     std::string name {};
     std::optional<std::string> old {};
+    std::string newData {};
     bool replaced = false;
     std::string backup {};
     std::string backupSha256 {};

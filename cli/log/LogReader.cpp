@@ -181,6 +181,7 @@ bool LogReader::Read(IntentEvent& event)
         fields.Text(kKey, event.key);
         fields.Text(kName, event.name);
         fields.Nullable(kOld, event.old);
+        fields.Text(kNew, event.newData);
         break;
     case LogKind::KeyCreated:
         fields.Text(kKey, event.key);

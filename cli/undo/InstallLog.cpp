@@ -23,7 +23,7 @@ bool ReadIntent(LogReader& reader, Change& change)
 {
     IntentEvent event;
     if (!reader.Read(event) || HasZero(event.path) || HasZero(event.key) || HasZero(event.name)
-        || HasZero(event.backup) || (event.old && HasZero(*event.old)))
+        || HasZero(event.newData) || HasZero(event.backup) || (event.old && HasZero(*event.old)))
         return false;
     change.kind = event.change;
     change.line = reader.Line();
@@ -31,6 +31,7 @@ bool ReadIntent(LogReader& reader, Change& change)
     change.key = std::move(event.key);
     change.name = std::move(event.name);
     change.oldData = std::move(event.old);
+    change.newData = std::move(event.newData);
     change.replaced = event.replaced;
     change.backup = std::move(event.backup);
     change.backupSha256 = std::move(event.backupSha256);

@@ -439,6 +439,7 @@ class NativeMachine(Machine):
         os.chmod(net, 0o755)
         self.unprivileged = False
         self._counter = 0
+        self.environment = {}  # more for the program's runs
 
     def close(self):
         if os.geteuid() != 0:  # give back what deny_* took, so that the tree can go
@@ -589,6 +590,7 @@ class NativeMachine(Machine):
         env.update(TARNWICK_REGISTRY=self.store, TARNWICK_DRIVES="C:=" + self.drive,
                    TARNWICK_COMPUTERNAME="TESTSERVER", PATH=self.bin + os.pathsep + env["PATH"])
         env.pop("TARNWICK_DIALOG_HOST", None)
+        env.update(self.environment)
         return env
 
     def _command(self, args):

@@ -7,6 +7,7 @@ import json
 import os
 import random
 import re
+import signal
 import subprocess
 import sys
 import time
@@ -1511,6 +1512,102 @@ class UndoTests(CliCase):
                     self.assertEqual(refused.stdout, "")
                     self.assertUnchanged(after)
         self.assertEqual(self.machine.files()[server], server_bytes)
+
+
+class KillUndoTests(CliCase):
+    """An install stopped dead at any moment: undo of its log brings back the machine as it was.
+    Natively the program is stopped at an exact call that changes the disk (tests/cli/KillAt.cpp):
+    every such call of the sample package's install, and calls all along a large one."""
+
+    undo = UndoTests.undo
+    assertRestored = UndoTests.assertRestored
+    LARGE_KILLS = int(os.environ.get("TARNWICK_LARGE_KILLS", "12"))
+
+    def killing(self, machine, at=None, count=None):
+        library = os.environ.get("TARNWICK_KILL_AT_LIBRARY")
+        library = library and os.path.abspath(library)
+        if not library:
+            self.skipTest("TARNWICK_KILL_AT_LIBRARY is not set")
+        machine.environment = {"LD_PRELOAD": library,
+                               "ASAN_OPTIONS": os.environ.get("ASAN_OPTIONS", "")
+                               + ":verify_asan_link_order=0"}
+        if at is not None:
+            machine.environment["TARNWICK_KILL_AT"] = str(at)
+        if count is not None:
+            machine.environment["TARNWICK_KILL_COUNT"] = count
+
+    def calls_of(self, files, answers):
+        """How many calls that change the disk a whole install makes."""
+        machine = self.new_machine()
+        package = machine.add_package("pkg", files=files) if isinstance(files, dict) \
+            else self.package(files, machine=machine)
+        count = machine.host_file("count")
+        self.killing(machine, count=count)
+        run = self.install(package, *answers, machine=machine)
+        self.assertExit(run, SUCCESS)
+        with open(count) as f:
+            return int(f.read())
+
+    def kill_and_undo(self, files, answers, at):
+        machine = self.new_machine()
+        package = machine.add_package("pkg", files=files) if isinstance(files, dict) \
+            else self.package(files, machine=machine)
+        before = State(machine)
+        self.killing(machine, at=at)
+        args = ["install", "--package", package] + [a for answer in answers for a in ("--set", answer)]
+        started = machine.start(*args, log=True)
+        _, stderr = started.process.communicate(timeout=120)
+        machine.environment = {}
+        self.assertEqual(started.process.returncode, -signal.SIGKILL, stderr)
+        text = ""
+        if os.path.exists(started.log_file):
+            with open(started.log_file, "rb") as f:
+                text = f.read().decode("utf-8", errors="surrogateescape")
+        if not parse_log(cut_tail(text)[0]):
+            # Stopped before its first line: nothing may have changed.
+            self.assertRestored(before, machine)
+        else:
+            undone = self.undo(None, machine=machine, log=started.log_file)
+            self.assertExit(undone, SUCCESS)
+            self.assertEqual(undone.of("kept"), [], undone.describe())
+            self.assertRestored(before, machine)
+        self.assertFalse(os.path.exists(machine.store + ".tmp"), "a store write's temp file is left")
+        machine.close()
+        return text
+
+    def test_a_kill_at_every_change_of_the_sample_package(self):
+        self.require_native("a program stopped at an exact call")
+        answers = ["AcceptLicense=yes", "RestartServer=yes"]
+        calls = self.calls_of(SAMPLE, answers)
+        self.assertGreater(calls, 26)
+        intents = 0
+        for at in range(1, calls + 1):
+            with self.subTest(at=at):
+                text = self.kill_and_undo(SAMPLE, answers, at)
+                intents += '"event":"intent"' in text
+        self.assertGreater(intents, calls // 2)
+
+    def test_kills_all_along_a_large_install(self):
+        self.require_native("a program stopped at an exact call")
+        rng = random.Random(5000)
+        lines = ['<INSTALL_TITLE VALUE="Large">', '<DIR1 VISIBLE="true">', '<DIR1 CAPTION="Tags">',
+                 '<DIR1 VALUE="C:\\CFusion\\CustomTags">']
+        lines += option(1, "Tree", "Copy", SOURCE="tree", DEST="%DIR1%\\large")
+        lines += option(2, "Tag", "C++CFX", TAGNAME="CFX_Large", CLASS="%DIR1%\\large\\l.dll",
+                        DESCRIPTION="large")
+        files = {"install.conf": conf(*lines)}
+        for i in range(5000):
+            files["tree/d%02d/f%04d.txt" % (i % 50, i)] = rng.randbytes(rng.randrange(0, 3000))
+        calls = self.calls_of(files, [])
+        self.assertGreater(calls, 10000)
+        # Evenly along the run, each moment moved a little at random, and the last calls, where
+        # the registry is written.
+        points = [max(1, calls * k // self.LARGE_KILLS - rng.randrange(0, 50))
+                  for k in range(1, self.LARGE_KILLS + 1)]
+        points += [calls - k for k in range(0, 40, 8)]
+        for at in points:
+            with self.subTest(at=at):
+                self.kill_and_undo(files, [], at)
 
 
 class CallerTests(CliCase):

@@ -165,6 +165,10 @@ std::unique_ptr<FileRegistryStore> FileRegistryStore::Open(const std::string& pa
 {
     std::unique_ptr<FileRegistryStore> store(new FileRegistryStore(path));
     StoreLock lock(path, LOCK_SH);
+    // No writer is saving while this lock is held: a temp file there is what a writer killed
+    // halfway left, and it goes now, as the next write would replace it.
+    if (lock.LockedFd() >= 0)
+        (void)::unlink(store->TempPath().c_str());
     if (store->Load(true, ReadToken(lock.LockedFd())) != ERROR_SUCCESS) {
         error = store->m_lastError;
         return nullptr;
@@ -284,7 +288,7 @@ LONG FileRegistryStore::Save(const RegistryTree& tree, int lockFd, const Token& 
     }
     // Writers hold the store's lock, so one temp name serves them all: a writer killed halfway
     // leaves at most this one file, and the next write replaces it.
-    const std::string temp = m_path + ".tmp";
+    const std::string temp = TempPath();
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) {
         m_lastError = "cannot write " + temp + ": " + std::strerror(errno);

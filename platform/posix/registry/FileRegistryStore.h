@@ -53,6 +53,8 @@ public:
     const std::string& LastError() const { return m_lastError; }
 
 private:
+    // Where a write goes before it is renamed over the store.
+    std::string TempPath() const { return m_path + ".tmp"; }
     struct Stamp {
         bool exists = false;
         dev_t device = 0;

@@ -1,0 +1,153 @@
+// Loaded into tarnwick-cli (LD_PRELOAD) to stop it dead at an exact moment: it counts the calls
+// that change the disk (folders made and removed, files opened for writing, written, renamed and
+// removed) and sends the process SIGKILL instead of making call number TARNWICK_KILL_AT. Without
+// it, the count of a whole run goes to the file TARNWICK_KILL_COUNT names. Calls glibc makes
+// inside itself (stdio's own writes of the log) are not seen: the log is written through them, so
+// every moment between two changes is one of these. Child processes run without it.
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <stdarg.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/sendfile.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+namespace {
+
+long g_killAt = -1;
+long g_count = 0;
+char* g_countFile = nullptr;
+
+__attribute__((constructor)) void KillAtStart()
+{
+    const char* at = getenv("TARNWICK_KILL_AT");
+    const char* countFile = getenv("TARNWICK_KILL_COUNT");
+    if (at)
+        g_killAt = atol(at);
+    if (countFile)
+        g_countFile = strdup(countFile);
+    unsetenv("LD_PRELOAD");
+    unsetenv("TARNWICK_KILL_AT");
+    unsetenv("TARNWICK_KILL_COUNT");
+}
+
+__attribute__((destructor)) void KillAtEnd()
+{
+    if (!g_countFile)
+        return;
+    FILE* out = fopen(g_countFile, "w");
+    if (out) {
+        fprintf(out, "%ld\n", g_count);
+        fclose(out);
+    }
+}
+
+void Count()
+{
+    if (++g_count == g_killAt)
+        kill(getpid(), SIGKILL);
+}
+
+template<class Function> Function* Next(Function*, const char* name)
+{
+    return reinterpret_cast<Function*>(dlsym(RTLD_NEXT, name));
+}
+
+} // namespace
+
+#define NEXT(name) Next(&name, #name)
+
+extern "C" {
+
+bool Writes(int flags)
+{
+    return (flags & (O_WRONLY | O_RDWR | O_CREAT | O_TRUNC)) != 0;
+}
+
+int mkdir(const char* path, mode_t mode)
+{
+    Count();
+    return NEXT(mkdir)(path, mode);
+}
+
+int rmdir(const char* path)
+{
+    Count();
+    return NEXT(rmdir)(path);
+}
+
+int unlink(const char* path)
+{
+    Count();
+    return NEXT(unlink)(path);
+}
+
+int rename(const char* from, const char* to)
+{
+    Count();
+    return NEXT(rename)(from, to);
+}
+
+int renameat(int fromDir, const char* from, int toDir, const char* to)
+{
+    Count();
+    return NEXT(renameat)(fromDir, from, toDir, to);
+}
+
+int open(const char* path, int flags, ...)
+{
+    va_list args;
+    va_start(args, flags);
+    const mode_t mode = (flags & O_CREAT) ? va_arg(args, mode_t) : 0;
+    va_end(args);
+    if (Writes(flags))
+        Count();
+    return NEXT(open)(path, flags, mode);
+}
+
+int open64(const char* path, int flags, ...)
+{
+    va_list args;
+    va_start(args, flags);
+    const mode_t mode = (flags & O_CREAT) ? va_arg(args, mode_t) : 0;
+    va_end(args);
+    if (Writes(flags))
+        Count();
+    return NEXT(open64)(path, flags, mode);
+}
+
+int openat(int dir, const char* path, int flags, ...)
+{
+    va_list args;
+    va_start(args, flags);
+    const mode_t mode = (flags & O_CREAT) ? va_arg(args, mode_t) : 0;
+    va_end(args);
+    if (Writes(flags))
+        Count();
+    return NEXT(openat)(dir, path, flags, mode);
+}
+
+ssize_t write(int fd, const void* data, size_t size)
+{
+    if (fd > 2)
+        Count();
+    return NEXT(write)(fd, data, size);
+}
+
+ssize_t copy_file_range(int in, off64_t* inAt, int out, off64_t* outAt, size_t size, unsigned flags)
+{
+    Count();
+    return NEXT(copy_file_range)(in, inAt, out, outAt, size, flags);
+}
+
+ssize_t sendfile(int out, int in, off_t* at, size_t size)
+{
+    Count();
+    return NEXT(sendfile)(out, in, at, size);
+}
+
+} // extern "C"
