@@ -1268,6 +1268,44 @@ class UndoTests(CliCase):
                     self.assertIn((tag, "cannot be restored"), self.kept(undone))
                     self.assertNotIn(tag, machine.files())
 
+    def test_a_replaced_file_comes_back_only_from_its_own_unchanged_backup(self):
+        # The backup's digest is logged as it is made, and the start names the backup folder:
+        # a backup edited since, or (in a log sealed again, as only an administrator could) one
+        # named outside that folder, is never copied over the server's file.
+        tag = "C:\\CFusion\\CustomTags\\Plain\\lines.cfm"
+        for case in ("edited", "elsewhere", "intact"):
+            with self.subTest(case=case):
+                machine = self.new_machine()
+                package = self.package(PLAIN, machine=machine)
+                self.assertExit(self.install(package, machine=machine), SUCCESS)
+                first = machine.files()[tag]
+                second = self.install(package, machine=machine, extra=["--backup", self.BACKUP])
+                self.assertExit(second, SUCCESS)
+                self.assertEqual(second.events[0]["backup"], self.BACKUP)
+                [copy] = [e for e in second.of("file-copied") if e["to"] == tag]
+                self.assertEqual(copy["backupSha256"], hashlib.sha256(first).hexdigest())
+                os.remove(machine.host_path(tag))
+                log = second.args[second.args.index("--log") + 1]
+                if case == "edited":
+                    machine.write_file(copy["backup"], b"<cfoutput>payload</cfoutput>")
+                elif case == "elsewhere":
+                    elsewhere = "C:\\Elsewhere\\00001-lines.cfm"
+                    machine.make_folder("C:\\Elsewhere")
+                    machine.write_file(elsewhere, first)
+                    with open(log, "rb") as f:
+                        text = f.read()
+                    text = text.replace(json.dumps(copy["backup"]).encode()[1:-1],
+                                        json.dumps(elsewhere).encode()[1:-1])
+                    log = machine.host_file("bent.jsonl", machine.seal(text))
+                undone = self.undo(second, log=log)
+                if case == "intact":
+                    self.assertExit(undone, SUCCESS)
+                    self.assertEqual(machine.files()[tag], first)
+                    continue
+                self.assertExit(undone, INSTALL_FAILURE)
+                self.assertIn((tag, "cannot be restored"), self.kept(undone))
+                self.assertNotIn(tag, machine.files())
+
     def test_a_log_of_refused_writes_changes_nothing(self):
         # The first install could not write the store; the second could. The first one's log
         # records writes that never happened, so its undo must leave the second's in place.

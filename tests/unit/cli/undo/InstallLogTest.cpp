@@ -91,4 +91,68 @@ TEST(InstallLog, ALogCutInsideALineIsReadUpToItsLastWholeLine)
     EXPECT_EQ(outcome.log.changes[0].path, "C:\\Tags");
 }
 
+// An intent is the change itself only while nothing says how it ended: its own line concludes
+// it, a failed copy leaves it in flight (the copy may have begun), and a log that stops after it,
+// or goes on to another change, has it in flight too.
+TEST(InstallLog, AnIntentIsAChangeInFlightUntilItsOwnLineFollows)
+{
+    const std::string start = kLines[0];
+    const std::string folderIntent
+        = R"({"event":"intent","time":"2024-06-11T10:00:00.001Z","change":"folder-created","path":"C:\\Tags"})";
+    const std::string folderMade
+        = R"({"event":"folder-created","time":"2024-06-11T10:00:00.001Z","path":"C:\\Tags"})";
+    const std::string copyIntent
+        = R"({"event":"intent","time":"2024-06-11T10:00:00.002Z","change":"file-copied","to":"C:\\Tags\\a.cfm","replaced":true,"backup":"C:\\B\\00001-a.cfm","backupSha256":"ab"})";
+    const std::string copyFailed
+        = R"({"event":"copy-failed","time":"2024-06-11T10:00:00.003Z","from":"a","to":"C:\\Tags\\a.cfm","error":112})";
+    const std::string valueIntent
+        = R"({"event":"intent","time":"2024-06-11T10:00:00.004Z","change":"value-written","key":"HKEY_LOCAL_MACHINE\\K","name":"N","old":null,"new":"v"})";
+    const std::string valueRefused
+        = R"({"event":"value-written","time":"2024-06-11T10:00:00.004Z","key":"HKEY_LOCAL_MACHINE\\K","name":"N","old":null,"new":"v","result":5})";
+    const std::string keyIntent
+        = R"({"event":"intent","time":"2024-06-11T10:00:00.005Z","change":"key-created","key":"HKEY_LOCAL_MACHINE\\K\\S"})";
+    const TempFolder folder;
+
+    Outcome outcome = Read(folder, SealedText({ start, folderIntent, folderMade, copyIntent, copyFailed }));
+    ASSERT_TRUE(outcome.read) << outcome.error;
+    ASSERT_EQ(outcome.log.changes.size(), 2u);
+    EXPECT_FALSE(outcome.log.changes[0].inFlight);
+    EXPECT_EQ(outcome.log.changes[0].line, 3u); // the folder's own line
+    const Change& copy = outcome.log.changes[1];
+    EXPECT_TRUE(copy.inFlight);
+    EXPECT_EQ(copy.kind, LogKind::FileCopied);
+    EXPECT_EQ(copy.path, "C:\\Tags\\a.cfm");
+    EXPECT_TRUE(copy.replaced);
+    EXPECT_EQ(copy.backup, "C:\\B\\00001-a.cfm");
+    EXPECT_EQ(copy.backupSha256, "ab");
+    EXPECT_EQ(copy.line, 4u);
+
+    // A write the registry refused changed nothing; the key's intent is the last line.
+    outcome = Read(folder, SealedText({ start, valueIntent, valueRefused, keyIntent }));
+    ASSERT_TRUE(outcome.read) << outcome.error;
+    ASSERT_EQ(outcome.log.changes.size(), 1u);
+    EXPECT_TRUE(outcome.log.changes[0].inFlight);
+    EXPECT_EQ(outcome.log.changes[0].kind, LogKind::KeyCreated);
+    EXPECT_EQ(outcome.log.changes[0].key, "HKEY_LOCAL_MACHINE\\K\\S");
+
+    // An intent followed by another change's intent: the first never got its line.
+    outcome = Read(folder, SealedText({ start, valueIntent, keyIntent }));
+    ASSERT_TRUE(outcome.read) << outcome.error;
+    ASSERT_EQ(outcome.log.changes.size(), 2u);
+    EXPECT_EQ(outcome.log.changes[0].kind, LogKind::ValueWritten);
+    EXPECT_EQ(outcome.log.changes[0].newData, "v");
+    EXPECT_FALSE(outcome.log.changes[0].oldData.has_value());
+    EXPECT_TRUE(outcome.log.changes[1].inFlight);
+}
+
+TEST(InstallLog, AnIntentOfAnUnknownChangeIsRefused)
+{
+    const TempFolder folder;
+    const Outcome outcome = Read(folder,
+        SealedText({ kLines[0],
+            R"({"event":"intent","time":"2024-06-11T10:00:00.001Z","change":"file-deleted","path":"C:\\x"})" }));
+    EXPECT_FALSE(outcome.read);
+    EXPECT_NE(outcome.error.find(":2: "), std::string::npos) << outcome.error;
+}
+
 } // namespace
