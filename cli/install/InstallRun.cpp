@@ -9,12 +9,17 @@
 #include "cli/RunFrame.h"
 #include "engine/InstallSteps.h"
 #include "platform/MachineSetup.h"
+#include "platform/PlannedMachine.h"
 #include "settings/JvmSettings.h"
 
 #include <array>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 namespace {
+
+constexpr char kPlanFails[] = "The plan of this install shows that it would fail: nothing was changed";
 
 // The backup folder is settled before the log is opened: a log file named again is replaced, and
 // the log of an earlier install is what undo needs, so a run refused for its backup folder must
@@ -95,6 +100,24 @@ int Apply(EventLog& log, ObservedChanges& changes, const Package& package,
     return kExitSuccess;
 }
 
+// The install's own plan, made first: false when it shows the install must fail (a folder that
+// cannot be made, a copy the machine would refuse, a key it may not write), with what it found
+// reported, so that the install is refused before its first change.
+bool PlanSucceeds(EventLog& log, const Package& package, const Choices& choices)
+{
+    PlannedMachine planned;
+    EventLog plan;
+    std::vector<std::string> found;
+    plan.KeepTexts(&found);
+    ObservedChanges changes(plan, planned);
+    if (Apply(plan, changes, package, choices) != kExitInstallFailure)
+        return true;
+    log.Write(MessageEvent { .text = kPlanFails }, kPlanFails);
+    for (const std::string& text : found)
+        log.Write(MessageEvent { .text = "plan: " + text }, "plan: " + text);
+    return false;
+}
+
 int Finish(RunFrame& frame, const ObservedChanges::Counts& counts, int code)
 {
     return frame.Finish(InstallEndEvent { .exit = code, .counts = counts },
@@ -151,6 +174,8 @@ int RunInstall(const CommandLine& line)
             "The package has a licence: accept it with AcceptLicense=yes. Nothing was changed.");
         return Finish(frame, changes.GetCounts(), kExitUserExit);
     }
+    if (!frame.IsPlan() && !PlanSucceeds(log, package, choices))
+        return Finish(frame, changes.GetCounts(), kExitInstallFailure);
     const int code = Apply(log, changes, package, choices);
     return Finish(frame, changes.GetCounts(), code);
 }

@@ -145,6 +145,10 @@ void EventLog::ShowProgress(bool show)
 
 void EventLog::Say(const std::string& text)
 {
+    if (m_texts) {
+        m_texts->push_back(text);
+        return;
+    }
     if (!m_console)
         return;
     m_progress.EndLine();

@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The error of a change not made because the log could no longer record it.
 inline constexpr DWORD kNotRecorded = ERROR_CANCELLED;
@@ -40,6 +41,9 @@ public:
     // People read the texts of the events on this stream (nullptr: nobody).
     void SetConsole(std::FILE* console);
     std::FILE* Console() const { return m_console; }
+    // The texts for people are kept in texts instead (nullptr: said on the console again), to be
+    // told later or not at all.
+    void KeepTexts(std::vector<std::string>* texts) { m_texts = texts; }
     // The count of files copied, on the console when show: every text said there ends its line
     // first.
     void ShowProgress(bool show);
@@ -119,6 +123,7 @@ private:
     std::FILE* m_log = nullptr;
     bool m_ownsLog = false;
     std::FILE* m_console = nullptr;
+    std::vector<std::string>* m_texts = nullptr;
     bool m_showProgress = false;
     ProgressCount m_progress;
     bool m_intact = true;

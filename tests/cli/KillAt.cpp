@@ -4,12 +4,16 @@
 // it, the count of a whole run goes to the file TARNWICK_KILL_COUNT names. Calls glibc makes
 // inside itself (stdio's own writes of the log) are not seen: the log is written through them, so
 // every moment between two changes is one of these. Child processes run without it.
+// TARNWICK_FAIL_RENAMES=1 makes every rename fail (EACCES) instead: a registry store that refuses
+// each write only when it is made, which no plan can foresee.
 #include <dlfcn.h>
+#include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <cstring>
 #include <string.h>
 #include <sys/sendfile.h>
 #include <sys/stat.h>
@@ -20,16 +24,24 @@ namespace {
 
 long g_killAt = -1;
 long g_count = 0;
+bool g_failRenames = false;
 char* g_countFile = nullptr;
 
 __attribute__((constructor)) void KillAtStart()
 {
+    // Only the program itself: a wrapper that starts it (setpriv) or a command it runs (net)
+    // keeps the environment and goes its own way.
+    if (std::strncmp(program_invocation_short_name, "tarnwick-cli", 12) != 0)
+        return;
     const char* at = getenv("TARNWICK_KILL_AT");
     const char* countFile = getenv("TARNWICK_KILL_COUNT");
     if (at)
         g_killAt = atol(at);
     if (countFile)
         g_countFile = strdup(countFile);
+    const char* failRenames = getenv("TARNWICK_FAIL_RENAMES");
+    g_failRenames = failRenames && *failRenames == '1';
+    unsetenv("TARNWICK_FAIL_RENAMES");
     unsetenv("LD_PRELOAD");
     unsetenv("TARNWICK_KILL_AT");
     unsetenv("TARNWICK_KILL_COUNT");
@@ -89,6 +101,10 @@ int unlink(const char* path)
 int rename(const char* from, const char* to)
 {
     Count();
+    if (g_failRenames) {
+        errno = EACCES;
+        return -1;
+    }
     return NEXT(rename)(from, to);
 }
 

@@ -31,6 +31,7 @@ SEED_CLASS_PATH = "C:\\CFusion\\java\\classes;C:\\CFusion\\java\\lib\\cfx.jar"
 RUNTIMES = ["C:\\Program Files\\JavaSoft\\JRE\\1.3\\bin\\hotspot\\jvm.dll",
             "C:\\Program Files\\Java\\j2re1.4.2\\bin\\client\\jvm.dll"]
 STOP = 'net stop "%s"' % SERVICE
+PLAN_FAILS = "The plan of this install shows that it would fail: nothing was changed"
 START = 'net start "%s"' % SERVICE
 
 
@@ -200,6 +201,28 @@ class CliCase(unittest.TestCase):
                                                 if e["result"] == 0]))
         self.assertEqual(counts["commands"], len(run.of("command")))
 
+    def store_refusing_writes_as_made(self, machine):
+        """From now on the store refuses each write only as it is made (every rename fails), which
+        no plan can foresee: an install that fails halfway. Natively only."""
+        self.require_native("a store that fails each write as it is made")
+        library = os.environ.get("TARNWICK_KILL_AT_LIBRARY")
+        if not library:
+            self.skipTest("TARNWICK_KILL_AT_LIBRARY is not set")
+        machine.environment = {"LD_PRELOAD": os.path.abspath(library), "TARNWICK_FAIL_RENAMES": "1",
+                               "ASAN_OPTIONS": os.environ.get("ASAN_OPTIONS", "")
+                               + ":verify_asan_link_order=0"}
+
+    def assertRefusedByItsPlan(self, run, before):
+        """The install's own plan showed it would fail: refused before its first change."""
+        self.assertExit(run, INSTALL_FAILURE)
+        self.assertUnchanged(before, run.machine)
+        texts = [e["text"] for e in run.of("message")]
+        self.assertIn(PLAN_FAILS, texts, run.describe())
+        self.assertIn(PLAN_FAILS, run.stderr)
+        self.assertEqual([e["event"] for e in run.events if e["event"] not in ("message",)],
+                         ["start", "end"])
+        self.assertEqual(set(run.end["counts"].values()), {0})
+
     def require_native(self, why):
         """Skips a case that needs the program run natively, not under Wine."""
         if type(self.machine).__name__ != "NativeMachine":
@@ -331,9 +354,13 @@ class ExitCodeTests(CliCase):
             with self.subTest(answers=answers):
                 machine = self.new_machine()
                 package = self.package(SAMPLE, machine)
-                machine.deny_store_writes()
                 before = State(machine)
+                machine.deny_store_writes()
+                self.assertRefusedByItsPlan(self.install(package, *answers, machine=machine), before)
+                machine.allow_store_writes()
+                self.store_refusing_writes_as_made(machine)
                 run = self.install(package, *answers, machine=machine)
+                machine.environment = {}
                 self.assertExit(run, INSTALL_FAILURE)
                 self.assertEqual(machine.store_bytes(), before.store)
                 written = run.of("value-written") + run.of("key-created")
@@ -347,20 +374,22 @@ class ExitCodeTests(CliCase):
     def test_folder_not_created_is_1603(self):
         package = self.package(PLAIN)
         before = State(self.machine)
+        # The install's own plan meets the same refusal first, and the install makes no change.
         with self.subTest("declined"):
             run = self.install(package, "CreateFolders=no")
-            self.assertExit(run, INSTALL_FAILURE)
-            self.assertEqual(run.of("answer")[0]["answer"], "no")
-            self.assertIn("C:\\CFusion\\CustomTags\\Plain", run.of("answer")[0]["question"])
-            self.assertEqual(self.options_done(run), [(1, "failed")])
-            self.assertUnchanged(before)
+            self.assertRefusedByItsPlan(run, before)
+            self.assertIn("plan: option 1 (Copy) Copy the tag files: FAILED", [e["text"] for e in run.of("message")])
+            plan = self.plan(package, "CreateFolders=no")
+            self.assertEqual(plan.of("answer")[0]["answer"], "no")
+            self.assertIn("C:\\CFusion\\CustomTags\\Plain", plan.of("answer")[0]["question"])
+            self.assertEqual(self.options_done(plan), [(1, "failed")])
         with self.subTest("its parent does not exist"):
             run = self.install(package, "Dir1=C:\\Missing")
-            self.assertExit(run, INSTALL_FAILURE)
-            self.assertEqual(run.of("answer")[0]["answer"], "yes")
-            self.assertTrue(any("Add Directory Failed" in e["text"] for e in run.of("message")))
-            self.assertEqual(self.options_done(run), [(1, "failed")])
-            self.assertUnchanged(before)
+            self.assertRefusedByItsPlan(run, before)
+            plan = self.plan(package, "Dir1=C:\\Missing")
+            self.assertEqual(plan.of("answer")[0]["answer"], "yes")
+            self.assertTrue(any("Add Directory Failed" in e["text"] for e in plan.of("message")))
+            self.assertEqual(self.options_done(plan), [(1, "failed")])
         with self.subTest("its parent may not be written"):  # last: the machine stays unprivileged
             self.machine.deny_writes("C:\\CFusion\\CustomTags")
             run = self.install(package)
@@ -766,6 +795,9 @@ class PlanTests(CliCase):
         self.assertUnchanged(before, planned)
         install = self.install(install_package, *answers, machine=installed)
         self.assertExit(plan, code)
+        if code == INSTALL_FAILURE:
+            self.assertRefusedByItsPlan(install, before)
+            return plan, install
         self.assertExit(install, code)
         self.assertTrueLog(before, install, install_package)
         self.assertEqual(plan.events[0]["package"], plan_package)
@@ -822,14 +854,17 @@ class PlanTests(CliCase):
         with self.subTest("restart declined"):
             self.check_twins(SAMPLE, "AcceptLicense=yes", code=REBOOT_REQUIRED)
 
-    def test_a_store_that_may_not_be_written(self):
-        # The same changes, each refused; whether the plan can tell in advance is the next test.
-        (planned, installed), (plan_package, install_package) = self.twins(
-            SAMPLE, prepare=lambda machine, _: machine.deny_store_writes())
+    def test_a_store_that_refuses_each_write_as_it_is_made(self):
+        # The same changes, each refused when made, where no plan can tell in advance; a store
+        # the plan sees refused is the next test.
+        (planned, installed), (plan_package, install_package) = self.twins(SAMPLE)
         answers = ("AcceptLicense=yes", "RestartServer=yes")
         before = State(planned)
+        self.store_refusing_writes_as_made(planned)
+        self.store_refusing_writes_as_made(installed)
         plan = self.plan(plan_package, *answers, machine=planned)
         self.assertUnchanged(before, planned)
+        self.assertExit(plan, SUCCESS)
         install = self.install(install_package, *answers, machine=installed)
         self.assertExit(install, INSTALL_FAILURE)
         self.assertEqual(comparable(plan.events, outcomes=False),
@@ -1311,11 +1346,11 @@ class UndoTests(CliCase):
         # records writes that never happened, so its undo must leave the second's in place.
         package = self.package(SAMPLE)
         answers = ["AcceptLicense=yes", "RestartServer=yes", "Options=3"]  # the JVM, a tag, the class path
-        self.machine.deny_store_writes()
+        self.store_refusing_writes_as_made(self.machine)
         refused = self.install(package, *answers)
+        self.machine.environment = {}
         self.assertExit(refused, INSTALL_FAILURE)
         self.assertTrue(refused.of("value-written"))
-        self.machine.allow_store_writes()
         self.assertExit(self.install(package, *answers), SUCCESS)
         installed = State(self.machine)
         undone = self.undo(refused)
