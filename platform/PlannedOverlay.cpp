@@ -11,17 +11,26 @@ constexpr std::size_t kBlock = 64 * 1024;
 
 } // namespace
 
-const std::string& PlannedOverlay::Fold(std::string_view path, std::string& into) const
+const std::string& PlannedOverlay::Fold(const std::string& path)
 {
-    into.assign(path);
-    FoldPathInPlace(into);
-    return into;
+    if (path != m_path) {
+        m_path = path;
+        m_folded = path;
+        FoldPathInPlace(m_folded);
+        m_foundValid = false;
+    }
+    return m_folded;
 }
 
 const PlannedOverlay::Entry* PlannedOverlay::Find(const std::string& path)
 {
-    const auto entry = m_entries.find(Fold(path, m_folded));
-    return entry == m_entries.end() ? nullptr : &entry->second;
+    const std::string& key = Fold(path);
+    if (!m_foundValid) {
+        const auto entry = m_entries.find(key);
+        m_found = entry == m_entries.end() ? nullptr : &entry->second;
+        m_foundValid = true;
+    }
+    return m_found;
 }
 
 bool PlannedOverlay::MadeParentOf(const std::string& path)
@@ -29,34 +38,35 @@ bool PlannedOverlay::MadeParentOf(const std::string& path)
     const std::size_t end = ParentEnd(path);
     if (end == std::string::npos)
         return false;
-    const std::string& parent = Fold(std::string_view(path).substr(0, end), m_parentFolded);
     // A tree's files come folder by folder: the answer for the last folder usually holds.
-    if (parent != m_parent) {
+    if (!m_parentValid || m_parent.size() != end || path.compare(0, end, m_parent) != 0) {
+        std::string parent = FoldedPath(path.substr(0, end));
         const auto entry = m_entries.find(parent);
         m_parentMade = entry != m_entries.end() && entry->second.present && entry->second.folder;
-        m_parent = parent;
+        m_parent.assign(path, 0, end);
+        m_parentValid = true;
     }
     return m_parentMade;
 }
 
 void PlannedOverlay::Set(const std::string& path, const Entry& entry)
 {
-    const std::string& key = Fold(path, m_folded);
-    if (key == m_parent)
-        m_parent.clear();
     Entry kept = entry;
     kept.contents = Keep(entry.contents);
-    const auto found = m_entries.find(key);
-    if (found != m_entries.end())
-        found->second = kept;
+    Find(path);
+    Entry* existing = m_found;
+    if (existing)
+        *existing = kept;
     else
-        m_entries.emplace(Keep(key), kept);
+        m_found = &m_entries.emplace(Keep(m_folded), kept).first->second;
+    m_foundValid = true;
+    if (entry.folder || existing)
+        m_parentValid = false; // the parent asked about may be this entry
 }
 
 bool PlannedOverlay::MadeBelow(const std::string& folder) const
 {
-    std::string prefix;
-    Fold(folder, prefix);
+    std::string prefix = FoldedPath(folder);
     if (prefix.back() != '\\')
         prefix += '\\';
     // A walk over everything the plan made: only an undo's plan asks, once a folder it removes.

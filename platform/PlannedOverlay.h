@@ -34,17 +34,23 @@ public:
     bool MadeBelow(const std::string& folder) const;
 
 private:
-    const std::string& Fold(std::string_view path, std::string& into) const;
+    // path folded into m_folded; the same path as last time is not folded again.
+    const std::string& Fold(const std::string& path);
     std::string_view Keep(std::string_view text);
 
     std::unordered_map<std::string_view, Entry> m_entries;
     std::vector<std::unique_ptr<char[]>> m_blocks;
     std::size_t m_used = 0; // of the last block
     std::size_t m_room = 0; // the last block's size
-    std::string m_folded; // the last path looked up, folded
-    // The last parent asked about, folded, and whether the plan made it; the answer holds until an
-    // entry of that name is set.
+    // The last path looked up, as written and folded, and what Find found for it: a plan asks
+    // about a file and then sets it. Valid while m_foundValid; a Set ends it.
+    std::string m_path;
+    std::string m_folded;
+    Entry* m_found = nullptr;
+    bool m_foundValid = false;
+    // The last parent asked about, as written, and whether the plan made it; the answer holds until
+    // an entry is set.
     std::string m_parent;
     bool m_parentMade = false;
-    std::string m_parentFolded; // room for folding a parent
+    bool m_parentValid = false;
 };
