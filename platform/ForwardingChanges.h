@@ -12,6 +12,7 @@ public:
         : m_machine(machine)
     { }
 
+    bool RecordsWhatItMade() const override { return m_machine.RecordsWhatItMade(); }
     bool Exists(const std::string& path) override;
     BOOL CreateFolder(const std::string& path) override;
     BOOL CopyFileTo(const std::string& from, const std::string& to, ULONGLONG size) override;

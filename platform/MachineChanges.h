@@ -41,6 +41,9 @@ class MachineChanges {
 public:
     virtual ~MachineChanges() = default;
 
+    // Whether this machine answers Exists for what the run made without a look at the disk (a
+    // plan's overlay does): one who watches the changes then needs no record of its own.
+    virtual bool RecordsWhatItMade() const { return false; }
     // true when a file or folder of that name exists, as CFileFind::FindFile answers it.
     virtual bool Exists(const std::string& path);
     // CreateDirectoryA: TRUE, or FALSE with the last error set (ERROR_ALREADY_EXISTS among others).

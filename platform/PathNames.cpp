@@ -2,12 +2,17 @@
 
 std::string FoldedPath(std::string path)
 {
+    FoldPathInPlace(path);
+    return path;
+}
+
+void FoldPathInPlace(std::string& path)
+{
     while (path.size() > 3 && (path.back() == '\\' || path.back() == '/'))
         path.pop_back();
     for (char& c : path)
         if (c >= 'a' && c <= 'z')
             c = static_cast<char>(c - 'a' + 'A');
-    return path;
 }
 
 std::size_t ParentEnd(const std::string& path)

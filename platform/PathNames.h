@@ -8,6 +8,8 @@
 // path as a key to compare by: trailing separators dropped (a drive root's kept), ASCII letters in
 // upper case.
 std::string FoldedPath(std::string path);
+// The same in place, for a caller that keeps a buffer for the purpose.
+void FoldPathInPlace(std::string& path);
 
 // Where the name of path's parent folder ends (after "C:\" for a drive root's entries), or npos
 // when it has none.

@@ -13,49 +13,62 @@ bool IsDriveRoot(const std::string& path)
     return folded.size() <= 3 && folded.size() >= 2 && folded[1] == ':';
 }
 
+PathState StateOf(const PlannedOverlay::Entry& entry)
+{
+    return PathState { entry.present, entry.folder, entry.attributes, entry.bytes, std::string(entry.contents) };
+}
+
+// The machine's answer to opening path for access, which changes nothing: only a refusal counts,
+// so a system that cannot tell lets the change itself decide.
+bool Grants(const std::string& path, DWORD access)
+{
+    const UniqueFile probe(CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return probe || GetLastError() != ERROR_ACCESS_DENIED;
+}
+
 } // namespace
 
 bool PlannedMachine::Exists(const std::string& path)
 {
-    const auto entry = m_entries.find(FoldedPath(path));
-    return entry != m_entries.end() ? entry->second.present : MachineChanges::Exists(path);
+    if (const PlannedOverlay::Entry* entry = m_overlay.Find(path))
+        return entry->present;
+    return !m_overlay.MadeParentOf(path) && MachineChanges::Exists(path);
 }
 
 PathState PlannedMachine::LookAt(const std::string& path)
 {
-    const auto entry = m_entries.find(FoldedPath(path));
-    return entry != m_entries.end() ? entry->second : MachineChanges::LookAt(path);
+    if (const PlannedOverlay::Entry* entry = m_overlay.Find(path))
+        return StateOf(*entry);
+    return m_overlay.MadeParentOf(path) ? PathState {} : MachineChanges::LookAt(path);
 }
 
 BOOL PlannedMachine::CreateFolder(const std::string& path)
 {
-    if (Exists(path)) {
-        SetLastError(ERROR_ALREADY_EXISTS);
+    DWORD error = Exists(path) ? ERROR_ALREADY_EXISTS : RefusalToAdd(path);
+    SetLastError(error);
+    if (error != ERROR_SUCCESS)
         return FALSE;
-    }
-    // A drive's root is a folder here, though a folder listing never names it.
-    if (!ParentPresent(path)) {
-        SetLastError(ERROR_PATH_NOT_FOUND);
-        return FALSE;
-    }
-    m_entries[FoldedPath(path)] = PathState { true, true, FILE_ATTRIBUTE_DIRECTORY, 0, path };
-    SetLastError(ERROR_SUCCESS);
+    m_overlay.Set(path, { true, true, FILE_ATTRIBUTE_DIRECTORY, 0, path });
+    m_checkedFolder.clear();
     return TRUE;
 }
 
 BOOL PlannedMachine::CopyFileTo(const std::string& from, const std::string& to, ULONGLONG size)
 {
-    PathState copy { true, false, 0, size, from };
+    const DWORD error = RefusalToWrite(to, true);
+    SetLastError(error);
+    if (error != ERROR_SUCCESS)
+        return FALSE;
+    PlannedOverlay::Entry copy { true, false, 0, size, from };
     // A copy of a copy the plan made holds what that one holds. The plan makes only full paths; a
     // package's files, the sources of nearly every copy, are named from inside its folder.
     const bool full = from.size() > 2 && (from[1] == ':' || (from[0] == '\\' && from[1] == '\\'));
-    const auto source = full ? m_entries.find(FoldedPath(from)) : m_entries.end();
-    if (source != m_entries.end() && source->second.present) {
-        copy.attributes = source->second.attributes;
-        copy.contents = source->second.contents;
+    if (const PlannedOverlay::Entry* source = full ? m_overlay.Find(from) : nullptr; source && source->present) {
+        copy.attributes = source->attributes;
+        copy.contents = source->contents;
     }
-    m_entries[FoldedPath(to)] = std::move(copy);
-    SetLastError(ERROR_SUCCESS);
+    m_overlay.Set(to, copy);
     return TRUE;
 }
 
@@ -79,21 +92,61 @@ BOOL PlannedMachine::PlanCopy(const std::string& from, const std::string& to, bo
     const PathState source = LookAt(from);
     if (!source.present)
         return Missing(from);
-    const PathState target = LookAt(to);
-    DWORD error = ERROR_SUCCESS;
-    if (source.folder)
-        error = ERROR_ACCESS_DENIED;
-    else if (target.present && !replace)
-        error = ERROR_FILE_EXISTS;
-    else if (target.present && (target.folder || (target.attributes & FILE_ATTRIBUTE_READONLY)))
-        error = ERROR_ACCESS_DENIED; // Windows replaces neither, even for an administrator
-    else if (!target.present && !ParentPresent(to))
-        error = ERROR_PATH_NOT_FOUND;
+    const DWORD error = source.folder ? ERROR_ACCESS_DENIED : RefusalToWrite(to, replace);
     SetLastError(error);
     if (error != ERROR_SUCCESS)
         return FALSE;
-    m_entries[FoldedPath(to)] = PathState { true, false, source.attributes, source.bytes, source.contents };
+    m_overlay.Set(to, { true, false, source.attributes, source.bytes, source.contents });
     return TRUE;
+}
+
+DWORD PlannedMachine::RefusalToWrite(const std::string& to, bool replace)
+{
+    bool present = false;
+    DWORD attributes = 0;
+    if (const PlannedOverlay::Entry* entry = m_overlay.Find(to)) {
+        present = entry->present;
+        attributes = entry->attributes;
+    } else if (m_overlay.MadeParentOf(to)) {
+        return ERROR_SUCCESS; // a new file in a folder the plan made
+    } else {
+        attributes = GetFileAttributesA(to.c_str());
+        present = attributes != INVALID_FILE_ATTRIBUTES;
+    }
+    if (!present)
+        return RefusalToAdd(to);
+    if (!replace)
+        return ERROR_FILE_EXISTS;
+    // Windows replaces neither, even for an administrator.
+    if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))
+        return ERROR_ACCESS_DENIED;
+    return ERROR_SUCCESS;
+}
+
+DWORD PlannedMachine::RefusalToAdd(const std::string& path)
+{
+    // A folder the plan made takes anything: its maker may write it.
+    if (m_overlay.MadeParentOf(path))
+        return ERROR_SUCCESS;
+    const std::string parent = ParentOf(path);
+    if (parent.empty())
+        return ERROR_PATH_NOT_FOUND;
+    if (parent == m_checkedFolder)
+        return m_checkedRefusal;
+    const PathState state = LookAt(parent);
+    if (!state.present || !state.folder)
+        m_checkedRefusal = ERROR_PATH_NOT_FOUND;
+    else if (m_overlay.Find(parent))
+        m_checkedRefusal = ERROR_SUCCESS; // made by the plan, spelled otherwise
+    else
+        m_checkedRefusal = Grants(parent, FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+    m_checkedFolder = parent;
+    return m_checkedRefusal;
+}
+
+bool PlannedMachine::MayRemove(const std::string& path)
+{
+    return Grants(path, DELETE);
 }
 
 BOOL PlannedMachine::RemoveFile(const std::string& path)
@@ -101,12 +154,15 @@ BOOL PlannedMachine::RemoveFile(const std::string& path)
     const PathState state = LookAt(path);
     if (!state.present)
         return Missing(path);
-    if (state.folder || (state.attributes & FILE_ATTRIBUTE_READONLY)) {
-        SetLastError(ERROR_ACCESS_DENIED);
+    DWORD error = ERROR_SUCCESS;
+    if (state.folder || (state.attributes & FILE_ATTRIBUTE_READONLY))
+        error = ERROR_ACCESS_DENIED;
+    else if (!m_overlay.Find(path) && !MayRemove(path))
+        error = ERROR_ACCESS_DENIED; // what the plan made, it may remove
+    SetLastError(error);
+    if (error != ERROR_SUCCESS)
         return FALSE;
-    }
-    m_entries[FoldedPath(path)] = PathState {};
-    SetLastError(ERROR_SUCCESS);
+    m_overlay.Set(path, {});
     return TRUE;
 }
 
@@ -118,14 +174,15 @@ BOOL PlannedMachine::RemoveFolder(const std::string& path)
     DWORD error = ERROR_SUCCESS;
     if (!state.folder)
         error = ERROR_DIRECTORY;
-    else if (IsDriveRoot(path))
+    else if (IsDriveRoot(path) || (!m_overlay.Find(path) && !MayRemove(path)))
         error = ERROR_ACCESS_DENIED;
     else if (HoldsAnything(path))
         error = ERROR_DIR_NOT_EMPTY;
     SetLastError(error);
     if (error != ERROR_SUCCESS)
         return FALSE;
-    m_entries[FoldedPath(path)] = PathState {};
+    m_overlay.Set(path, {});
+    m_checkedFolder.clear();
     return TRUE;
 }
 
@@ -146,13 +203,8 @@ bool PlannedMachine::ParentPresent(const std::string& path)
 
 bool PlannedMachine::HoldsAnything(const std::string& folder)
 {
-    std::string prefix = FoldedPath(folder);
-    if (prefix.back() != '\\')
-        prefix += '\\';
-    // A walk over everything the plan made: only an undo's plan asks, once a folder it removes.
-    for (const auto& [name, state] : m_entries)
-        if (state.present && name.size() > prefix.size() && name.compare(0, prefix.size(), prefix) == 0)
-            return true;
+    if (m_overlay.MadeBelow(folder))
+        return true;
     // What the machine holds there, but for what the plan removed.
     std::string pattern = folder;
     if (pattern.back() != '\\')
@@ -162,8 +214,8 @@ bool PlannedMachine::HoldsAnything(const std::string& folder)
     for (bool more = static_cast<bool>(find); more; more = FindNextFileA(find.get(), &data) != FALSE) {
         if (std::strcmp(data.cFileName, ".") == 0 || std::strcmp(data.cFileName, "..") == 0)
             continue;
-        const auto entry = m_entries.find(prefix + FoldedPath(data.cFileName));
-        if (entry == m_entries.end() || entry->second.present)
+        const PlannedOverlay::Entry* entry = m_overlay.Find(pattern + data.cFileName);
+        if (!entry || entry->present)
             return true;
     }
     return false;

@@ -5,20 +5,26 @@
 #pragma once
 
 #include "platform/MachineChanges.h"
+#include "platform/PlannedOverlay.h"
 #include "platform/PlannedRegistry.h"
 
 #include <optional>
 #include <string>
-#include <unordered_map>
 
 class PlannedMachine : public MachineChanges {
 public:
+    // What the plan made is known without a look at the machine, and so is what is not in a folder
+    // the plan made.
+    bool RecordsWhatItMade() const override { return true; }
     bool Exists(const std::string& path) override;
     PathState LookAt(const std::string& path) override;
-    // Made when the folder does not exist yet and its parent does, as CreateDirectoryA would.
+    // Made when the folder does not exist yet and its parent does and may be added to, as
+    // CreateDirectoryA would.
     BOOL CreateFolder(const std::string& path) override;
-    // Taken as made: the product copies only files it has just found, into folders it has made
-    // sure of, and a plan that looked at each source again would take as long as the copy.
+    // Refused where CopyFileA would refuse it at the target: a folder or a read-only file in the
+    // way, no folder to hold it, or one this user may not add to. The source is taken as it is:
+    // the product copies only files it has just found, and a plan that looked at each source
+    // again would take as long as the copy.
     BOOL CopyFileTo(const std::string& from, const std::string& to, ULONGLONG size) override;
     // These copies are refused as CopyFileA would refuse them: a source that is not a file, a
     // folder or a read-only file in the way, a missing folder. Nothing is copied, so bytes sees
@@ -26,6 +32,8 @@ public:
     BOOL CopyFileSeeing(const std::string& from, const std::string& to, CopiedBytes& bytes) override;
     BOOL KeepCopy(const std::string& from, const std::string& to) override;
     BOOL RestoreFile(const std::string& copy, const std::string& path) override;
+    // Refused as DeleteFileA and RemoveDirectoryA refuse, a user who may not remove the entry
+    // from its folder among them.
     BOOL RemoveFile(const std::string& path) override;
     BOOL RemoveFolder(const std::string& path) override;
 
@@ -48,14 +56,22 @@ public:
 
 private:
     BOOL PlanCopy(const std::string& from, const std::string& to, bool replace);
+    // The error a copy to to would meet there, or ERROR_SUCCESS.
+    DWORD RefusalToWrite(const std::string& to, bool replace);
+    // The error making a new entry at path would meet in its folder, or ERROR_SUCCESS.
+    DWORD RefusalToAdd(const std::string& path);
+    // Whether the machine lets this user remove its own entry at path.
+    static bool MayRemove(const std::string& path);
     // Fails with the error Win32 gives for a path that is not there.
     BOOL Missing(const std::string& path);
     bool ParentPresent(const std::string& path);
     // Whether the folder holds anything, as the plan leaves it.
     bool HoldsAnything(const std::string& folder);
 
-    // What the plan has done to each file or folder it touched, by folded path: what it made, or
-    // an entry that is not present for what it removed.
-    std::unordered_map<std::string, PathState> m_entries;
+    PlannedOverlay m_overlay;
+    // The machine's folder last asked of by RefusalToAdd, as written, and its answer; asked again
+    // once the plan has made or removed a folder.
+    std::string m_checkedFolder;
+    DWORD m_checkedRefusal = ERROR_SUCCESS;
     PlannedRegistry m_registry;
 };

@@ -29,6 +29,7 @@ std::string RootName(HKEY root)
 ObservedChanges::ObservedChanges(EventLog& log, MachineChanges& machine)
     : ForwardingChanges(machine)
     , m_log(log)
+    , m_ownRecord(!machine.RecordsWhatItMade())
 { }
 
 BOOL ObservedChanges::CreateFolder(const std::string& path)
@@ -40,8 +41,10 @@ BOOL ObservedChanges::CreateFolder(const std::string& path)
         return FALSE;
     if (!Machine().CreateFolder(path))
         return FALSE; // the last error stays the creation's
-    m_entries.insert(FoldedPath(path));
-    m_lastParent.clear();
+    if (m_ownRecord) {
+        m_entries.insert(FoldedPath(path));
+        m_lastParent.clear();
+    }
     ++m_counts.folders;
     m_log.WriteChange(FolderCreatedEvent { .path = path }, "create folder " + path);
     SetLastError(ERROR_SUCCESS);
@@ -50,9 +53,12 @@ BOOL ObservedChanges::CreateFolder(const std::string& path)
 
 BOOL ObservedChanges::CopyFileTo(const std::string& from, const std::string& to, ULONGLONG size)
 {
-    // The file is entered at once, and taken out again should it not be copied.
-    const auto [entry, first] = m_entries.insert(FoldedPath(to));
-    const bool replaced = !first || (!MadeParentOf(to) && Machine().Exists(to));
+    // The file is entered at once, and taken out again should it not be copied. A machine that
+    // records what the run made answers at once itself.
+    const auto [entry, first]
+        = m_ownRecord ? m_entries.insert(FoldedPath(to)) : std::pair { m_entries.end(), false };
+    const bool replaced
+        = m_ownRecord ? !first || (!MadeParentOf(to) && Machine().Exists(to)) : Machine().Exists(to);
     // The file about to be replaced is kept first; one that cannot be kept is not replaced. The
     // copy itself waits for the line before in BeforeCopy, and is not made when it failed; here
     // is known what the lines before that one came to.

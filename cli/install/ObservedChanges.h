@@ -64,6 +64,8 @@ private:
     // What this run has made, names folded to upper case as Windows compares them: the folders it
     // created and the files it copied. A shortcut: a file in a folder the run created (an entry
     // that holds another can only be such a folder) exists only when the run copied it there.
+    // Kept only when the machine keeps no such record of its own.
+    bool m_ownRecord;
     std::unordered_set<std::string> m_entries; // folders and files
     // The parent folder last asked about, as written, and whether this run made it.
     std::string m_lastParent;

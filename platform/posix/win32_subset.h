@@ -178,6 +178,13 @@ constexpr DWORD GENERIC_WRITE = 0x40000000;
 constexpr DWORD FILE_SHARE_READ = 0x00000001;
 constexpr DWORD FILE_SHARE_WRITE = 0x00000002;
 constexpr DWORD FILE_SHARE_DELETE = 0x00000004;
+// Rights on a folder (what may be made in it) and on any entry (its removal).
+constexpr DWORD FILE_ADD_FILE = 0x00000002;
+constexpr DWORD FILE_ADD_SUBDIRECTORY = 0x00000004;
+constexpr DWORD FILE_DELETE_CHILD = 0x00000040;
+constexpr DWORD DELETE = 0x00010000;
+// CreateFileA opens a folder too, for the rights it is asked with.
+constexpr DWORD FILE_FLAG_BACKUP_SEMANTICS = 0x02000000;
 constexpr DWORD CREATE_NEW = 1;
 constexpr DWORD CREATE_ALWAYS = 2;
 constexpr DWORD OPEN_EXISTING = 3;

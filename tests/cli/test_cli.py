@@ -877,6 +877,19 @@ class PlanTests(CliCase):
         self.check_twins(SAMPLE, "AcceptLicense=yes", "RestartServer=yes", code=INSTALL_FAILURE,
                          prepare=lambda machine, _: machine.deny_store_writes())
 
+    def test_plan_meets_what_stands_in_the_way(self):
+        plain = "C:\\CFusion\\CustomTags\\Plain"
+        for name, prepare in (
+                ("a file where a folder goes",
+                 lambda machine, _: machine.write_file(plain + "\\docs", b"a file")),
+                ("a folder where a file goes",
+                 lambda machine, _: machine.make_folder(plain + "\\lines.cfm")),
+                ("a folder that may not be written",
+                 lambda machine, _: (machine.make_folder(plain), machine.deny_writes(plain)))):
+            with self.subTest(name):
+                plan, install = self.check_twins(PLAIN, prepare=prepare, code=INSTALL_FAILURE)
+                self.assertTrue(install.of("copy-failed"), install.describe())
+
     def test_plain_text_plan_changes_nothing(self):
         package = self.package(SAMPLE)
         before = State(self.machine)
@@ -1440,9 +1453,15 @@ class UndoTests(CliCase):
                                                reg_string(ours + ";C:\\Other\\other.jar")))
             return run
 
+        def folder_made_read_only(machine):
+            run = self.install(self.package(PLAIN, machine=machine), machine=machine)
+            machine.deny_writes("C:\\CFusion\\CustomTags\\Plain\\docs")
+            return run
+
         for installed, code in ((sample, SUCCESS), (replaced_with_backup, SUCCESS),
                                 (replaced_in_the_same_run, SUCCESS),
-                                (changed_since, INSTALL_FAILURE), (class_path_grown, SUCCESS)):
+                                (changed_since, INSTALL_FAILURE), (class_path_grown, SUCCESS),
+                                (folder_made_read_only, INSTALL_FAILURE)):
             with self.subTest(installed.__name__):
                 machine = self.new_machine()
                 run = installed(machine)

@@ -1,6 +1,7 @@
 // Files and folders on POSIX with Win32's results. Names are tried as written first and matched
 // without regard to case only when that finds nothing, so the common case costs no folder scans.
 #include "platform/CopiedBytes.h"
+#include "platform/posix/files/AccessCheck.h"
 #include "platform/posix/files/HostPath.h"
 #include "platform/posix/Handles.h"
 
@@ -371,26 +372,26 @@ BOOL CopyFileSeeing(LPCSTR existingFile, LPCSTR newFile, BOOL failIfExists, Copi
 }
 
 HANDLE WINAPI CreateFileA(
-    LPCSTR fileName, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWORD disposition, DWORD, HANDLE)
+    LPCSTR fileName, DWORD access, DWORD, LPSECURITY_ATTRIBUTES, DWORD disposition, DWORD flags, HANDLE)
 {
     HostPath resolved;
     if (DWORD error = ResolvePath(fileName, resolved)) {
         SetLastError(error);
         return INVALID_HANDLE_VALUE;
     }
-    int flags = (access & GENERIC_WRITE) ? ((access & GENERIC_READ) ? O_RDWR : O_WRONLY) : O_RDONLY;
+    int openFlags = (access & GENERIC_WRITE) ? ((access & GENERIC_READ) ? O_RDWR : O_WRONLY) : O_RDONLY;
     switch (disposition) {
     case CREATE_NEW:
-        flags |= O_CREAT | O_EXCL;
+        openFlags |= O_CREAT | O_EXCL;
         break;
     case CREATE_ALWAYS:
-        flags |= O_CREAT | O_TRUNC;
+        openFlags |= O_CREAT | O_TRUNC;
         break;
     case OPEN_ALWAYS:
-        flags |= O_CREAT;
+        openFlags |= O_CREAT;
         break;
     case TRUNCATE_EXISTING:
-        flags |= O_TRUNC;
+        openFlags |= O_TRUNC;
         break;
     case OPEN_EXISTING:
         break;
@@ -398,16 +399,19 @@ HANDLE WINAPI CreateFileA(
         SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_HANDLE_VALUE;
     }
-    const int fd = OpenMatching(resolved, flags, 0666, (flags & O_CREAT) != 0);
+    const int fd = OpenMatching(resolved, openFlags, 0666, (openFlags & O_CREAT) != 0);
     if (fd < 0) {
         SetLastError(errno == EEXIST ? ERROR_FILE_EXISTS : ErrorFromErrno(errno, resolved.host));
         return INVALID_HANDLE_VALUE;
     }
     struct stat st;
-    // Opening a folder as a file is refused on Windows.
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    // Opening a folder as a file is refused on Windows, but for backup semantics.
+    const DWORD refused = ::fstat(fd, &st) != 0 || (S_ISDIR(st.st_mode) && !(flags & FILE_FLAG_BACKUP_SEMANTICS))
+        ? ERROR_ACCESS_DENIED
+        : posix::RefusedAccess(resolved.host, S_ISDIR(st.st_mode), access);
+    if (refused != ERROR_SUCCESS) {
         ::close(fd);
-        SetLastError(ERROR_ACCESS_DENIED);
+        SetLastError(refused);
         return INVALID_HANDLE_VALUE;
     }
     return posix::AddHandle(std::make_unique<FileObject>(fd));

@@ -42,6 +42,34 @@ TEST_F(PlannedMachineTest, FoldersAndCopiesMadeEarlierAreFoundLater)
     });
 }
 
+// A file where a folder is made or a copy goes into, a folder where a file is copied, and no folder
+// at all: the plan meets each as the machine does, whether the machine or the plan put it there.
+TEST_F(PlannedMachineTest, WhatStandsWhereACopyGoesIsMetFirst)
+{
+    m_folder.Write("source.txt", "twelve bytes");
+    m_folder.Write("tree\\blocker", "a file");
+    m_folder.Write("tree\\dir\\inside.txt", "old");
+    ExpectSameAnswers([](MachineChanges& machine, const TempFolder& folder) {
+        Transcript t;
+        const std::string source = folder.Path("source.txt");
+        t.Add("folder over a file", machine.CreateFolder(folder.Path("tree\\blocker")));
+        t.Add("into a file", machine.CopyFileTo(source, folder.Path("tree\\blocker\\a.txt"), 12));
+        t.Add("folder in a file", machine.CreateFolder(folder.Path("tree\\blocker\\sub")));
+        t.Add("onto a folder", machine.CopyFileTo(source, folder.Path("tree\\dir"), 12));
+        t.Add("into no folder", machine.CopyFileTo(source, folder.Path("tree\\missing\\a.txt"), 12));
+        t.Add("over a file", machine.CopyFileTo(source, folder.Path("tree\\DIR\\inside.txt"), 12));
+        t.Add("replaced", machine.LookAt(folder.Path("tree\\dir\\inside.txt")));
+        t.Add("beside it", machine.CopyFileTo(source, folder.Path("tree\\dir\\new.txt"), 12));
+        t.Add("into that copy", machine.CopyFileTo(source, folder.Path("tree\\dir\\new.txt\\x"), 12));
+        t.Add("made", machine.CreateFolder(folder.Path("tree\\made")));
+        t.Add("onto the made folder", machine.CopyFileTo(source, folder.Path("tree\\made"), 12));
+        t.Add("into the made folder", machine.CopyFileTo(source, folder.Path("tree\\made\\a.txt"), 12));
+        t.Add("made there", machine.Exists(folder.Path("tree\\made\\a.txt")));
+        t.Add("not made there", machine.LookAt(folder.Path("tree\\made\\b.txt")));
+        return t;
+    });
+}
+
 TEST_F(PlannedMachineTest, KeysAndValuesWrittenEarlierAreReadLater)
 {
     SeedString(HKEY_LOCAL_MACHINE, "SOFTWARE\\TarnwickTest", "seeded", "from the seed");
