@@ -3,14 +3,14 @@
 #include "cli/log/JsonLine.h"
 #include "cli/log/LogFields.h"
 #include "cli/log/LogNames.h"
+#include "cli/log/LogSeal.h"
 
 #include <utility>
 
 using namespace logname;
 
-
 LogReader::LogReader(std::string_view text, std::string file, std::string command)
-    : m_text(text)
+    : m_text(WithoutByteOrderMark(text))
     , m_file(std::move(file))
     , m_command(std::move(command))
 { }

@@ -1410,6 +1410,26 @@ class UndoTests(CliCase):
                 self.assertIn("not a path an install writes", done.stderr)
                 self.assertEqual(self.machine.files()["C:\\victim.txt"], b"stays")
 
+    def test_a_log_saved_with_a_byte_order_mark_is_undone(self):
+        # An editor or PowerShell's Out-File may put one before the first line, and CR LF ends;
+        # anywhere else it is a change of the line.
+        package = self.package(PLAIN)
+        before = State(self.machine)
+        run = self.install(package)
+        self.assertExit(run, SUCCESS)
+        after = State(self.machine)
+        with open(run.args[run.args.index("--log") + 1], "rb") as f:
+            text = f.read().replace(b"\r\n", b"\n")
+        bom = b"\xef\xbb\xbf"
+        inside = self.machine.host_file("inside.jsonl", text.replace(b"\n", b"\n" + bom, 1))
+        refused = self.machine.run("undo", "--log", inside)
+        self.assertEqual(refused.status, self.machine.exit_status(INVALID_COMMAND_LINE), refused.describe())
+        self.assertIn("%s:2: " % self.machine.named(inside), refused.stderr)
+        self.assertUnchanged(after)
+        saved = self.machine.host_file("saved.jsonl", bom + text.replace(b"\n", b"\r\n"))
+        self.assertExit(self.undo(run, log=saved), SUCCESS)
+        self.assertRestored(before)
+
     def test_logs_it_cannot_use(self):
         package = self.package(PLAIN)
         before = State(self.machine)

@@ -170,6 +170,25 @@ TEST_F(LogReaderErrors, ALogMustStartAsTheCommandsLog)
     EXPECT_EQ("f.jsonl:3: not a line of a tarnwick-cli log", ErrorOf(start + "{}\n[1]\n"));
 }
 
+TEST_F(LogReaderErrors, AByteOrderMarkIsReadAsNothingOnlyBeforeTheFirstLine)
+{
+    const std::string bom = "\xEF\xBB\xBF";
+    const std::string folder = "{\"event\":\"folder-created\",\"path\":\"C:\\\\a\"}\n";
+    EXPECT_EQ("", ErrorOf(bom + start + folder));
+    EXPECT_EQ("f.jsonl:1: not a line of a tarnwick-cli log", ErrorOf(bom + bom + start));
+    EXPECT_EQ("f.jsonl:2: not a line of a tarnwick-cli log", ErrorOf(start + bom + folder));
+    EXPECT_EQ("f.jsonl: empty, or not the log of a tarnwick-cli install", ErrorOf(bom));
+
+    const std::string marked = bom + start + folder;
+    LogReader reader(marked, "f.jsonl", "install");
+    ASSERT_TRUE(reader.Next());
+    InstallStartEvent event;
+    ASSERT_TRUE(reader.Read(event));
+    EXPECT_EQ("W", event.computer);
+    ASSERT_TRUE(reader.Next());
+    EXPECT_EQ(2u, reader.Line());
+}
+
 TEST_F(LogReaderErrors, AChangeUndoCannotTakeBackIsRefusedWithItsLine)
 {
     const std::string folder = "f.jsonl:2: a folder-created event without the fields undo needs";
