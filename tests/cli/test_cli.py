@@ -1430,6 +1430,30 @@ class UndoTests(CliCase):
         self.assertExit(self.undo(run, log=saved), SUCCESS)
         self.assertRestored(before)
 
+    def test_a_line_giving_a_field_twice_is_refused(self):
+        # JSON tools differ on which "to" they take: undo could delete one file while a person
+        # reading the log sees another.
+        run = self.install(self.package(PLAIN))
+        self.assertExit(run, SUCCESS)
+        after = State(self.machine)
+        with open(run.args[run.args.index("--log") + 1], "rb") as f:
+            lines = f.read().split(b"\n")
+        copied = next(i for i, line in enumerate(lines) if b'"event":"file-copied"' in line)
+        to = b'"to":' + json.dumps(run.of("file-copied")[0]["to"]).encode()
+        self.assertIn(to, lines[copied])
+        lines[copied] = lines[copied].replace(to, to + b',"to":"C:\\\\victim.txt"')
+        try:
+            twice = self.machine.host_file("twice.jsonl", self.machine.seal(b"\n".join(lines)))
+        except unittest.SkipTest as reason:
+            raise unittest.SkipTest("no key to seal with: %s" % reason)
+        for extra in ([], ["--plan"], ["--force"]):
+            refused = self.machine.run("undo", "--log", twice, *extra)
+            self.assertEqual(refused.status, self.machine.exit_status(INVALID_COMMAND_LINE),
+                             refused.describe())
+            self.assertIn('%s:%d: the field "to" given twice' % (self.machine.named(twice), copied + 1),
+                          refused.stderr)
+            self.assertUnchanged(after)
+
     def test_logs_it_cannot_use(self):
         package = self.package(PLAIN)
         before = State(self.machine)

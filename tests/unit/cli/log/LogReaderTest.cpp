@@ -213,6 +213,21 @@ TEST_F(LogReaderErrors, AChangeUndoCannotTakeBackIsRefusedWithItsLine)
         Change("{\"event\":\"key-created\",\"result\":0}"));
 }
 
+TEST_F(LogReaderErrors, ALineGivingAFieldTwiceIsRefusedWithItsLine)
+{
+    const std::string why = ": JSON tools differ on which of the two they read";
+    EXPECT_EQ("f.jsonl:2: the field \"to\" given twice" + why,
+        Change("{\"event\":\"file-copied\",\"to\":\"C:\\\\a\",\"to\":\"C:\\\\b\",\"bytes\":1,"
+               "\"replaced\":false}"));
+    // Even in a line of a kind undo leaves out, or in the start's answers.
+    EXPECT_EQ("f.jsonl:2: the field \"x\" given twice" + why, Change("{\"event\":\"new\",\"x\":1,\"x\":1}"));
+    EXPECT_EQ("f.jsonl:1: the field \"Dir1\" given twice" + why,
+        ErrorOf("{\"event\":\"start\",\"command\":\"install\",\"answers\":{\"Dir1\":{},\"Dir1\":{}}}\n"));
+    // A name that is no plain text is not shown.
+    EXPECT_EQ("f.jsonl:2: a field given twice" + why,
+        Change("{\"event\":\"new\",\"\\u001b[2J\":1,\"\\u001b[2J\":1}"));
+}
+
 TEST_F(LogReaderErrors, WhatUndoDoesNotNeedIsNoError)
 {
     // A copy's source and digest, whatever they hold; a refused write's fields; lines of kinds
