@@ -838,6 +838,25 @@ class PlanTests(CliCase):
         self.check_twins(SAMPLE, "AcceptLicense=yes", "RestartServer=yes", code=INSTALL_FAILURE,
                          prepare=lambda machine, _: machine.deny_store_writes())
 
+    def test_plans_make_no_file_beside_the_store(self):
+        # A plan only reads, and a read makes nothing: neither the store's lock file nor the lock
+        # that keeps runs apart.
+        package = self.package(PLAIN)
+        before = self.machine.store_listing()
+        self.assertExit(self.plan(package), SUCCESS)
+        self.assertEqual(self.machine.store_listing(), before)
+        run = self.install(package)
+        self.assertExit(run, SUCCESS)
+        for name in self.machine.store_listing():
+            if name.endswith(".lock"):  # as on a machine started afresh
+                os.unlink(os.path.join(self.machine.store_dir, name))
+        before = self.machine.store_listing()
+        log = run.args[run.args.index("--log") + 1]
+        for extra in ([], ["--json"]):
+            planned = self.machine.run("undo", "--log", log, "--plan", *extra)
+            self.assertEqual(planned.status, self.machine.exit_status(SUCCESS), planned.describe())
+            self.assertEqual(self.machine.store_listing(), before)
+
     def test_plain_text_plan_changes_nothing(self):
         package = self.package(SAMPLE)
         before = State(self.machine)
