@@ -1,5 +1,6 @@
 #include "platform/CallerFiles.h"
 
+#include "platform/CallerFileSides.h"
 #include "platform/CurrentDirectory.h"
 #include "platform/PathNames.h"
 #include "platform/UniqueHandle.h"
@@ -56,18 +57,15 @@ std::FILE* OpenRegularFile(const std::string& name)
     return file;
 }
 
-bool MayWriteLogFile(const std::string& name, std::string& why)
+std::string_view OtherFileKinds()
 {
-    switch (KindOfFile(name)) {
-    case FileKind::Folder:
-        why = "is a folder";
-        return false;
-    case FileKind::Other:
-        why = "is not a regular file (a device, a pipe or a stream of a file)";
-        return false;
-    default:
-        return true;
-    }
+    return "a device, a pipe or a stream of a file";
+}
+
+// The registry is the system's own, kept where no path of the caller's names it.
+bool IsMachineFile(const std::string&, std::string&)
+{
+    return false;
 }
 
 namespace {
