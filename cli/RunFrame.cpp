@@ -25,6 +25,10 @@ MachineChanges& RunFrame::Machine()
 
 int RunFrame::Lock(const std::string& busy)
 {
+    // A plan takes no lock, not even one already there: it only reads, so it has no changes to
+    // interleave with another run's, and it shows the machine as any reader finds it. Taking the
+    // lock would make its file on the simulated machine, and a plan refused while an install runs
+    // would fail for a run it cannot disturb.
     if (m_plan)
         return kExitSuccess;
     m_lock.reset(CreateMutexA(nullptr, FALSE, kInstallMutex));

@@ -31,3 +31,19 @@ std::string ParentOf(const std::string& path)
     const std::size_t end = ParentEnd(path);
     return end == std::string::npos ? std::string() : path.substr(0, end);
 }
+
+bool IsDeviceName(std::string_view name)
+{
+    name = name.substr(0, name.find('.'));
+    while (!name.empty() && name.back() == ' ')
+        name.remove_suffix(1);
+    std::string upper(name);
+    for (char& c : upper)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    for (const std::string_view device : { "CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$" })
+        if (upper == device)
+            return true;
+    return upper.size() == 4 && (upper.starts_with("COM") || upper.starts_with("LPT")) && upper[3] >= '1'
+        && upper[3] <= '9';
+}

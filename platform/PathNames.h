@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 // path as a key to compare by: trailing separators dropped (a drive root's kept), ASCII letters in
 // upper case.
@@ -17,3 +18,8 @@ std::size_t ParentEnd(const std::string& path);
 
 // The parent folder as written, or an empty text when path has none.
 std::string ParentOf(const std::string& path);
+
+// Whether name, one name between separators, is one Windows opens as a device in every folder:
+// CON, PRN, AUX, NUL, CONIN$, CONOUT$, COM1-9 and LPT1-9, in any case, with blanks before an
+// extension and any extension.
+bool IsDeviceName(std::string_view name);

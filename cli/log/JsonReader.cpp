@@ -1,13 +1,16 @@
 #include "cli/log/JsonReader.h"
 
 #include <charconv>
+#include <set>
 
 namespace {
 
 class Reader {
 public:
-    explicit Reader(std::string_view text)
+    // twice: where the name a nested object gives twice goes.
+    Reader(std::string_view text, std::optional<std::string>& twice)
         : m_text(text)
+        , m_twice(twice)
     { }
 
     bool AtEnd()
@@ -225,10 +228,15 @@ private:
         const char close = object ? '}' : ']';
         if (Take(close))
             return true;
+        std::set<std::string, std::less<>> keys;
         do {
             std::string key;
             if (object && (!String(key) || !Take(':')))
                 return false;
+            if (object && !keys.insert(key).second) {
+                m_twice = std::move(key);
+                return false;
+            }
             SkipBlanks();
             if (Peek('{') || Peek('[')) {
                 if (!Skip(depth + 1))
@@ -244,6 +252,7 @@ private:
 
     std::string_view m_text;
     std::size_t m_at = 0;
+    std::optional<std::string>& m_twice;
 };
 
 } // namespace
@@ -252,6 +261,7 @@ bool JsonObject::Parse(std::string_view line)
 {
     m_fields.clear();
     m_order.clear();
+    m_twice.reset();
     if (!ParseFields(line)) {
         m_fields.clear(); // nothing of a refused line
         m_order.clear();
@@ -262,7 +272,7 @@ bool JsonObject::Parse(std::string_view line)
 
 bool JsonObject::ParseFields(std::string_view line)
 {
-    Reader reader(line);
+    Reader reader(line, m_twice);
     if (!reader.Take('{'))
         return false;
     if (!reader.Take('}')) {
@@ -271,10 +281,12 @@ bool JsonObject::ParseFields(std::string_view line)
             JsonValue value;
             if (!reader.String(key) || !reader.Take(':') || !reader.Value(value))
                 return false;
-            // A name given twice keeps its last value and its first place.
-            const auto [field, added] = m_fields.insert_or_assign(std::move(key), std::move(value));
-            if (added)
-                m_order.push_back(&field->first);
+            const auto [field, added] = m_fields.try_emplace(std::move(key), std::move(value));
+            if (!added) {
+                m_twice = field->first;
+                return false;
+            }
+            m_order.push_back(&field->first);
         } while (reader.Take(','));
         if (!reader.Take('}'))
             return false;

@@ -19,8 +19,12 @@ struct JsonValue {
 
 class JsonObject {
 public:
-    // False for anything but one whole JSON object (surrounding blanks allowed).
+    // False for anything but one whole JSON object (surrounding blanks allowed), and for one that
+    // gives a field twice, at any depth: JSON tools differ on which of the two they take, so a
+    // person's tool and this reader could see different lines. Twice() then names that field.
     [[nodiscard]] bool Parse(std::string_view line);
+    // The name given twice in the line refused last; none when that was not why.
+    [[nodiscard]] const std::optional<std::string>& Twice() const { return m_twice; }
 
     [[nodiscard]] bool Has(std::string_view key) const { return m_fields.find(key) != m_fields.end(); }
     [[nodiscard]] bool IsNull(std::string_view key) const;
@@ -31,7 +35,7 @@ public:
     [[nodiscard]] std::optional<bool> Boolean(std::string_view key) const;
     // The field's JSON text when it is an object or an array.
     [[nodiscard]] std::optional<std::string> Nested(std::string_view key) const;
-    // The fields' names in the order the line first gives them.
+    // The fields' names in the order the line gives them.
     [[nodiscard]] const std::vector<const std::string*>& Keys() const { return m_order; }
 
 private:
@@ -41,4 +45,5 @@ private:
     std::map<std::string, JsonValue, std::less<>> m_fields;
     // Into m_fields' keys, which stay where they are; its room is kept from line to line.
     std::vector<const std::string*> m_order;
+    std::optional<std::string> m_twice;
 };

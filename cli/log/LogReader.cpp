@@ -3,14 +3,29 @@
 #include "cli/log/JsonLine.h"
 #include "cli/log/LogFields.h"
 #include "cli/log/LogNames.h"
+#include "cli/log/LogSeal.h"
 
 #include <utility>
 
 using namespace logname;
 
+namespace {
+
+// Why a line given a field twice is refused, naming the field when it can be shown as it is: the
+// name comes from the line, and a console is no place for its control characters.
+std::string WhyTwice(const std::string& name)
+{
+    bool plain = name.size() <= 64;
+    for (const char c : name)
+        plain = plain && c >= 0x20 && c < 0x7F;
+    return (plain ? "the field \"" + name + "\" given twice" : std::string("a field given twice"))
+        + ": JSON tools differ on which of the two they read";
+}
+
+} // namespace
 
 LogReader::LogReader(std::string_view text, std::string file, std::string command)
-    : m_text(text)
+    : m_text(WithoutByteOrderMark(text))
     , m_file(std::move(file))
     , m_command(std::move(command))
 { }
@@ -29,7 +44,7 @@ bool LogReader::Next()
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
         if (!m_object.Parse(line))
-            return Fail("not a line of a tarnwick-cli log");
+            return Fail(m_object.Twice() ? WhyTwice(*m_object.Twice()) : "not a line of a tarnwick-cli log");
         const std::optional<LogKind> kind = KindNamed(m_object.Text(kEvent).value_or(std::string()));
         if (!m_sawStart) {
             if (!kind || *kind != LogKind::Start || m_object.Text(kCommand) != m_command)

@@ -13,7 +13,8 @@
 class LogReader {
 public:
     // text: a whole log; file: its name, for the messages; command: whose log it must be
-    // ("install": the first line is the start of an install). text must outlive the reader.
+    // ("install": the first line is the start of an install). text must outlive the reader; a
+    // byte order mark at its very start is no part of the first line.
     LogReader(std::string_view text, std::string file, std::string command);
 
     // Moves to the next line of a kind this program writes, leaving out lines of kinds it does

@@ -87,8 +87,15 @@ std::string_view Unsealed(std::string_view line)
     return start == std::string_view::npos ? line : line.substr(0, start);
 }
 
+std::string_view WithoutByteOrderMark(std::string_view text)
+{
+    constexpr std::string_view kMark = "\xEF\xBB\xBF";
+    return text.starts_with(kMark) ? text.substr(kMark.size()) : text;
+}
+
 SealCheck CheckSeals(std::string_view text, std::string_view key)
 {
+    text = WithoutByteOrderMark(text);
     Hmac hmac(key);
     Sha256Digest previous {};
     SealCheck check;

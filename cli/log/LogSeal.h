@@ -41,8 +41,13 @@ struct SealCheck {
     std::string reason;
 };
 
+// text without the UTF-8 byte order mark an editor or PowerShell may put before its first line.
+// The mark is no part of that line, which was sealed without it; anywhere else it is the line's.
+std::string_view WithoutByteOrderMark(std::string_view text);
+
 // Checks every whole line of text (a last line without its line end is left out, as a cut log
-// ends); stops at the first that does not verify.
+// ends, and a byte order mark at the very start is no part of the first); stops at the first
+// that does not verify.
 SealCheck CheckSeals(std::string_view text, std::string_view key);
 
 // The line without its code, as it was before it was sealed; the line itself when it has none.

@@ -1,6 +1,6 @@
 #include "cli/undo/PlainPath.h"
 
-#include <array>
+#include "platform/PathNames.h"
 
 namespace {
 
@@ -12,22 +12,6 @@ bool IsSeparator(char c)
 char Upper(char c)
 {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-// CON, PRN, AUX, NUL, COM1-9 and LPT1-9 name devices in every folder, with any extension.
-bool IsDeviceName(std::string_view name)
-{
-    const std::string_view stem = name.substr(0, name.find('.'));
-    std::string upper;
-    for (const char c : stem)
-        upper += Upper(c);
-    while (!upper.empty() && upper.back() == ' ')
-        upper.pop_back();
-    for (const char* device : { "CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$" })
-        if (upper == device)
-            return true;
-    return upper.size() == 4 && (upper.starts_with("COM") || upper.starts_with("LPT")) && upper[3] >= '1'
-        && upper[3] <= '9';
 }
 
 // Why one name between separators cannot be used; empty when it can.

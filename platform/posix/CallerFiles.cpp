@@ -1,5 +1,6 @@
 #include "platform/CallerFiles.h"
 
+#include "platform/CallerFileSides.h"
 #include "platform/posix/Descriptor.h"
 
 #include <cerrno>
@@ -24,6 +25,8 @@ std::string CurrentHostDirectory()
     }
     return buffer.data();
 }
+
+} // namespace
 
 // The registry store of the simulated machine, a file a run replaces whole, and what is kept
 // beside it under its name (its lock files, its temp file, the log key): a log written over any
@@ -52,8 +55,6 @@ bool IsMachineFile(const std::string& full, std::string& why)
     why = "is the registry store of this machine (TARNWICK_REGISTRY) or a file kept beside it";
     return true;
 }
-
-} // namespace
 
 std::string FullFileName(const std::string& name)
 {
@@ -94,19 +95,9 @@ std::FILE* OpenRegularFile(const std::string& name)
     return file;
 }
 
-bool MayWriteLogFile(const std::string& name, std::string& why)
+std::string_view OtherFileKinds()
 {
-    switch (KindOfFile(name)) {
-    case FileKind::Folder:
-        why = "is a folder";
-        return false;
-    case FileKind::Other:
-        why = "is not a regular file (a device, a pipe or a socket)";
-        return false;
-    default:
-        break;
-    }
-    return !IsMachineFile(name, why);
+    return "a device, a pipe or a socket";
 }
 
 bool SameFile(const std::string& a, const std::string& b)

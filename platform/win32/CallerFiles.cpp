@@ -1,40 +1,13 @@
 #include "platform/CallerFiles.h"
 
+#include "platform/CallerFileSides.h"
 #include "platform/CurrentDirectory.h"
+#include "platform/PathNames.h"
 #include "platform/UniqueHandle.h"
 #include "platform/win32.h"
 
-#include <array>
 #include <io.h>
 #include <string_view>
-
-namespace {
-
-char Upper(char c)
-{
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-// CON, NUL, COM1 and the others name devices in every folder, whatever follows a dot.
-bool IsDeviceName(std::string_view full)
-{
-    std::string_view name = full.substr(full.find_last_of("\\/") + 1);
-    name = name.substr(0, name.find('.'));
-    while (!name.empty() && name.back() == ' ')
-        name.remove_suffix(1);
-    std::string upper;
-    for (char c : name)
-        upper += Upper(c);
-    static constexpr std::array<std::string_view, 6> kNames { "CON", "PRN", "AUX", "NUL", "CONIN$",
-        "CONOUT$" };
-    for (std::string_view device : kNames)
-        if (upper == device)
-            return true;
-    return upper.size() == 4 && (upper.starts_with("COM") || upper.starts_with("LPT")) && upper[3] >= '1'
-        && upper[3] <= '9';
-}
-
-} // namespace
 
 std::string FullFileName(const std::string& name)
 {
@@ -47,8 +20,8 @@ FileKind KindOfFile(const std::string& name)
     if (full.empty())
         return FileKind::Unknown;
     // The device namespace (\\.\, \\?\), a device name, or a stream after a file's name.
-    if (full.starts_with("\\\\.\\") || full.starts_with("\\\\?\\") || IsDeviceName(full)
-        || full.find(':', 2) != std::string::npos)
+    if (full.starts_with("\\\\.\\") || full.starts_with("\\\\?\\")
+        || IsDeviceName(full.substr(full.find_last_of("\\/") + 1)) || full.find(':', 2) != std::string::npos)
         return FileKind::Other;
     const DWORD attributes = GetFileAttributesA(full.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
@@ -84,18 +57,15 @@ std::FILE* OpenRegularFile(const std::string& name)
     return file;
 }
 
-bool MayWriteLogFile(const std::string& name, std::string& why)
+std::string_view OtherFileKinds()
 {
-    switch (KindOfFile(name)) {
-    case FileKind::Folder:
-        why = "is a folder";
-        return false;
-    case FileKind::Other:
-        why = "is not a regular file (a device, a pipe or a stream of a file)";
-        return false;
-    default:
-        return true;
-    }
+    return "a device, a pipe or a stream of a file";
+}
+
+// The registry is the system's own, kept where no path of the caller's names it.
+bool IsMachineFile(const std::string&, std::string&)
+{
+    return false;
 }
 
 namespace {

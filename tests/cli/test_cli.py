@@ -888,7 +888,26 @@ class PlanTests(CliCase):
                  lambda machine, _: (machine.make_folder(plain), machine.deny_writes(plain)))):
             with self.subTest(name):
                 plan, install = self.check_twins(PLAIN, prepare=prepare, code=INSTALL_FAILURE)
-                self.assertTrue(install.of("copy-failed"), install.describe())
+                self.assertTrue(plan.of("copy-failed"), plan.describe())
+
+    def test_plans_make_no_file_beside_the_store(self):
+        # A plan only reads, and a read makes nothing: neither the store's lock file nor the lock
+        # that keeps runs apart.
+        package = self.package(PLAIN)
+        before = self.machine.store_listing()
+        self.assertExit(self.plan(package), SUCCESS)
+        self.assertEqual(self.machine.store_listing(), before)
+        run = self.install(package)
+        self.assertExit(run, SUCCESS)
+        for name in self.machine.store_listing():
+            if name.endswith(".lock"):  # as on a machine started afresh
+                os.unlink(os.path.join(self.machine.store_dir, name))
+        before = self.machine.store_listing()
+        log = run.args[run.args.index("--log") + 1]
+        for extra in ([], ["--json"]):
+            planned = self.machine.run("undo", "--log", log, "--plan", *extra)
+            self.assertEqual(planned.status, self.machine.exit_status(SUCCESS), planned.describe())
+            self.assertEqual(self.machine.store_listing(), before)
 
     def test_plain_text_plan_changes_nothing(self):
         package = self.package(SAMPLE)
@@ -1505,6 +1524,50 @@ class UndoTests(CliCase):
                 self.assertEqual(done.status, self.machine.exit_status(INSTALL_FAILURE), done.describe())
                 self.assertIn("not a path an install writes", done.stderr)
                 self.assertEqual(self.machine.files()["C:\\victim.txt"], b"stays")
+
+    def test_a_log_saved_with_a_byte_order_mark_is_undone(self):
+        # An editor or PowerShell's Out-File may put one before the first line, and CR LF ends;
+        # anywhere else it is a change of the line.
+        package = self.package(PLAIN)
+        before = State(self.machine)
+        run = self.install(package)
+        self.assertExit(run, SUCCESS)
+        after = State(self.machine)
+        with open(run.args[run.args.index("--log") + 1], "rb") as f:
+            text = f.read().replace(b"\r\n", b"\n")
+        bom = b"\xef\xbb\xbf"
+        inside = self.machine.host_file("inside.jsonl", text.replace(b"\n", b"\n" + bom, 1))
+        refused = self.machine.run("undo", "--log", inside)
+        self.assertEqual(refused.status, self.machine.exit_status(INVALID_COMMAND_LINE), refused.describe())
+        self.assertIn("%s:2: " % self.machine.named(inside), refused.stderr)
+        self.assertUnchanged(after)
+        saved = self.machine.host_file("saved.jsonl", bom + text.replace(b"\n", b"\r\n"))
+        self.assertExit(self.undo(run, log=saved), SUCCESS)
+        self.assertRestored(before)
+
+    def test_a_line_giving_a_field_twice_is_refused(self):
+        # JSON tools differ on which "to" they take: undo could delete one file while a person
+        # reading the log sees another.
+        run = self.install(self.package(PLAIN))
+        self.assertExit(run, SUCCESS)
+        after = State(self.machine)
+        with open(run.args[run.args.index("--log") + 1], "rb") as f:
+            lines = f.read().split(b"\n")
+        copied = next(i for i, line in enumerate(lines) if b'"event":"file-copied"' in line)
+        to = b'"to":' + json.dumps(run.of("file-copied")[0]["to"]).encode()
+        self.assertIn(to, lines[copied])
+        lines[copied] = lines[copied].replace(to, to + b',"to":"C:\\\\victim.txt"')
+        try:
+            twice = self.machine.host_file("twice.jsonl", self.machine.seal(b"\n".join(lines)))
+        except unittest.SkipTest as reason:
+            raise unittest.SkipTest("no key to seal with: %s" % reason)
+        for extra in ([], ["--plan"], ["--force"]):
+            refused = self.machine.run("undo", "--log", twice, *extra)
+            self.assertEqual(refused.status, self.machine.exit_status(INVALID_COMMAND_LINE),
+                             refused.describe())
+            self.assertIn('%s:%d: the field "to" given twice' % (self.machine.named(twice), copied + 1),
+                          refused.stderr)
+            self.assertUnchanged(after)
 
     def test_logs_it_cannot_use(self):
         package = self.package(PLAIN)

@@ -593,6 +593,10 @@ class WineMachine(NativeMachine):
     def store_bytes(self):
         return b"".join(self.exported())
 
+    def store_listing(self):
+        # Wine keeps the registry in the prefix's own files, and a named mutex is no file there.
+        raise unittest.SkipTest("the registry's store is the Wine prefix's own")
+
     def registry_text(self):
         return _text(self.exported())
 

@@ -44,14 +44,17 @@ std::string FolderOf(const std::string& path)
 }
 
 // An flock on a file beside the store: the store itself is replaced by rename, which would leave
-// a lock on the old file guarding nothing.
+// a lock on the old file guarding nothing. Only a writer makes the file: a read changes nothing
+// on the machine (a plan reads all it shows), and without the file no writer has written yet, so
+// the store's stamp alone tells a reader what it holds.
 class StoreLock {
 public:
     StoreLock(const std::string& storePath, int operation)
     {
         const std::string path = storePath + ".lock";
-        m_fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-        if (m_fd < 0 && operation == LOCK_SH)
+        const bool write = operation == LOCK_EX;
+        m_fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | (write ? O_CREAT : 0), 0666);
+        if (m_fd < 0 && !write && errno != ENOENT)
             m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
         if (m_fd < 0) {
             m_error = errno;

@@ -147,6 +147,33 @@ TEST_F(FileRegistryStoreTest, MissingFileIsEmptyUntilWrittenAndWritersSeeEachOth
     EXPECT_EQ((std::vector<std::string> { "machine.reg", "machine.reg.lock" }), names);
 }
 
+// Reading the registry changes nothing on the machine, the folder of its store included; a
+// reader that began before the first writer made the lock file still sees every write after it.
+TEST_F(FileRegistryStoreTest, ReadsMakeNothingBesideTheStore)
+{
+    const auto listing = [&] {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(m_folder.Host()))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    auto writer = OpenStore(m_path);
+    ASSERT_TRUE(writer);
+    ASSERT_EQ(ERROR_SUCCESS, writer->Write(SetText("A", "first")));
+    std::filesystem::remove(m_folder.Host("machine.reg.lock"));
+    auto reader = OpenStore(m_path);
+    ASSERT_TRUE(reader);
+    EXPECT_EQ("first", TextIn(*reader, "A"));
+    EXPECT_EQ((std::vector<std::string> { "machine.reg" }), listing());
+
+    ASSERT_EQ(ERROR_SUCCESS, writer->Write(SetText("A", "second")));
+    EXPECT_EQ("second", TextIn(*reader, "A"));
+    ASSERT_EQ(ERROR_SUCCESS, writer->Write(SetText("A", "third")));
+    EXPECT_EQ("third", TextIn(*reader, "A"));
+    EXPECT_EQ((std::vector<std::string> { "machine.reg", "machine.reg.lock" }), listing());
+}
+
 TEST_F(FileRegistryStoreTest, UnparsableStoreIsRefusedAndNeverOverwritten)
 {
     const std::string damaged = "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Tarnwick]\r\n\"A\"=oops\r\n";

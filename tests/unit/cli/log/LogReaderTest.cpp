@@ -170,6 +170,25 @@ TEST_F(LogReaderErrors, ALogMustStartAsTheCommandsLog)
     EXPECT_EQ("f.jsonl:3: not a line of a tarnwick-cli log", ErrorOf(start + "{}\n[1]\n"));
 }
 
+TEST_F(LogReaderErrors, AByteOrderMarkIsReadAsNothingOnlyBeforeTheFirstLine)
+{
+    const std::string bom = "\xEF\xBB\xBF";
+    const std::string folder = "{\"event\":\"folder-created\",\"path\":\"C:\\\\a\"}\n";
+    EXPECT_EQ("", ErrorOf(bom + start + folder));
+    EXPECT_EQ("f.jsonl:1: not a line of a tarnwick-cli log", ErrorOf(bom + bom + start));
+    EXPECT_EQ("f.jsonl:2: not a line of a tarnwick-cli log", ErrorOf(start + bom + folder));
+    EXPECT_EQ("f.jsonl: empty, or not the log of a tarnwick-cli install", ErrorOf(bom));
+
+    const std::string marked = bom + start + folder;
+    LogReader reader(marked, "f.jsonl", "install");
+    ASSERT_TRUE(reader.Next());
+    InstallStartEvent event;
+    ASSERT_TRUE(reader.Read(event));
+    EXPECT_EQ("W", event.computer);
+    ASSERT_TRUE(reader.Next());
+    EXPECT_EQ(2u, reader.Line());
+}
+
 TEST_F(LogReaderErrors, AChangeUndoCannotTakeBackIsRefusedWithItsLine)
 {
     const std::string folder = "f.jsonl:2: a folder-created event without the fields undo needs";
@@ -192,6 +211,21 @@ TEST_F(LogReaderErrors, AChangeUndoCannotTakeBackIsRefusedWithItsLine)
         value, Change("{\"event\":\"value-written\",\"key\":\"K\",\"old\":null,\"new\":\"n\",\"result\":0}"));
     EXPECT_EQ("f.jsonl:2: a key-created event without the fields undo needs",
         Change("{\"event\":\"key-created\",\"result\":0}"));
+}
+
+TEST_F(LogReaderErrors, ALineGivingAFieldTwiceIsRefusedWithItsLine)
+{
+    const std::string why = ": JSON tools differ on which of the two they read";
+    EXPECT_EQ("f.jsonl:2: the field \"to\" given twice" + why,
+        Change("{\"event\":\"file-copied\",\"to\":\"C:\\\\a\",\"to\":\"C:\\\\b\",\"bytes\":1,"
+               "\"replaced\":false}"));
+    // Even in a line of a kind undo leaves out, or in the start's answers.
+    EXPECT_EQ("f.jsonl:2: the field \"x\" given twice" + why, Change("{\"event\":\"new\",\"x\":1,\"x\":1}"));
+    EXPECT_EQ("f.jsonl:1: the field \"Dir1\" given twice" + why,
+        ErrorOf("{\"event\":\"start\",\"command\":\"install\",\"answers\":{\"Dir1\":{},\"Dir1\":{}}}\n"));
+    // A name that is no plain text is not shown.
+    EXPECT_EQ("f.jsonl:2: a field given twice" + why,
+        Change("{\"event\":\"new\",\"\\u001b[2J\":1,\"\\u001b[2J\":1}"));
 }
 
 TEST_F(LogReaderErrors, WhatUndoDoesNotNeedIsNoError)

@@ -122,6 +122,23 @@ TEST(LogSeal, ALogCutAnywhereVerifiesUpToItsLastWholeLine)
     }
 }
 
+// An editor or PowerShell may save a log with a byte order mark first: it was never sealed, so it
+// is nothing at the start, and a change of the line anywhere else.
+TEST(LogSeal, AByteOrderMarkIsNothingOnlyAtTheStart)
+{
+    const std::string bom = "\xEF\xBB\xBF";
+    const std::string text = Joined(Sealed(kLines));
+    const SealCheck marked = CheckSeals(bom + text, kKey);
+    EXPECT_TRUE(marked.intact) << marked.reason;
+    EXPECT_EQ(marked.lines, kLines.size());
+    EXPECT_EQ(CheckSeals(bom + bom + text, kKey).badLine, 1u);
+    std::vector<std::string> lines = Sealed(kLines);
+    lines[1].insert(0, bom);
+    EXPECT_EQ(CheckSeals(Joined(lines), kKey).badLine, 2u);
+    EXPECT_EQ(WithoutByteOrderMark(bom.substr(0, 2) + "{}"), bom.substr(0, 2) + "{}"); // no mark
+    EXPECT_EQ(WithoutByteOrderMark(bom), "");
+}
+
 // A writer puts the suffix between a line's body and its brace: the same line as Seal makes, and
 // the sealer's buffer reused line after line changes no line written before.
 TEST(LogSeal, TheSuffixOfABodyIsTheCodeSealGives)
