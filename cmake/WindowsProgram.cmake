@@ -5,9 +5,10 @@
 
 # tarnwick_windows_program(<target>)
 function(tarnwick_windows_program target)
-  # The runtime's demangler and its throw helpers, left out (see the files).
+  # The runtime's demangler, its throw helpers and its threads library, left out (see the files).
   target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/platform/win32/NoDemangler.cpp
-                                   ${PROJECT_SOURCE_DIR}/platform/win32/LeanThrows.cpp)
+                                   ${PROJECT_SOURCE_DIR}/platform/win32/LeanThrows.cpp
+                                   ${PROJECT_SOURCE_DIR}/platform/win32/LeanThreads.cpp)
   target_link_options(${target} PRIVATE
     # No symbols in the shipped file.
     -s

@@ -1,8 +1,11 @@
 #include "cli/log/LineFinisher.h"
 
 #include <algorithm>
-#include <chrono>
+#include <cstdint>
 #include <cstring>
+#if !defined(__i386__) && !defined(__x86_64__)
+#include <thread>
+#endif
 
 namespace {
 
@@ -11,7 +14,7 @@ constexpr std::size_t kPiece = 64 * 1024;
 
 // How long the worker keeps looking for its next job before it sleeps: longer than the time
 // between two small files, short enough that an idle install wastes nothing worth counting.
-constexpr auto kWorkerSpin = std::chrono::microseconds(300);
+constexpr std::uint64_t kWorkerSpinMicroseconds = 300;
 
 // How often this thread looks before it sleeps while the worker finishes a job, which takes a few
 // microseconds, or longer for a large block.
@@ -35,30 +38,26 @@ LineFinisher::LineFinisher(std::function<void(const FileCopiedEvent&)> write, bo
         return;
     m_blocks[0].resize(kPiece);
     m_blocks[1].resize(kPiece);
-    try {
-        m_worker = std::thread([this] { Work(); });
-    } catch (...) {
-        // No thread to be had (a process at its limit): everything is done here instead. Every
-        // type is caught: the shipped Windows programs throw a type of their own for it.
-    }
+    // Without a thread to be had (a process at its limit) everything is done here instead.
+    (void)m_worker.Start([this] { Work(); });
 }
 
 LineFinisher::~LineFinisher()
 {
-    if (m_worker.joinable()) {
+    if (m_worker.Started()) {
         Post(Stop);
-        m_worker.join();
+        m_worker.Join();
     }
 }
 
 bool LineFinisher::WorthAThread()
 {
-    return std::thread::hardware_concurrency() > 1;
+    return WorkerThread::Cores() > 1;
 }
 
 void LineFinisher::Take(const void* data, std::size_t size)
 {
-    if (!m_worker.joinable()) {
+    if (!m_worker.Started()) {
         m_hash.Update(data, size);
         return;
     }
@@ -88,7 +87,7 @@ void LineFinisher::Finish(FileCopiedEvent& copy)
     // While the worker digests the copy's last bytes it leaves the line alone: the line goes with
     // them, and this thread waits only before its next change, not here as well.
     const bool withBytes
-        = m_worker.joinable() && m_filled == 0 && m_state.load(std::memory_order_acquire) == Bytes;
+        = m_worker.Started() && m_filled == 0 && m_state.load(std::memory_order_acquire) == Bytes;
     if (!withBytes)
         Settle();
     // The texts change hands without a copy; the line is made where it is written, off this
@@ -96,7 +95,7 @@ void LineFinisher::Finish(FileCopiedEvent& copy)
     std::swap(m_copy, copy);
     m_lost = m_lostNow;
     m_lostNow = false;
-    if (!m_worker.joinable()) {
+    if (!m_worker.Started()) {
         WriteLine();
         return;
     }
@@ -116,7 +115,7 @@ void LineFinisher::Drop()
 
 void LineFinisher::Settle()
 {
-    if (!m_worker.joinable())
+    if (!m_worker.Started())
         return;
     unsigned spins = 0;
     for (unsigned state = m_state.load(std::memory_order_acquire); state != Idle;
@@ -132,30 +131,15 @@ void LineFinisher::Settle()
 
 void LineFinisher::Change(State state)
 {
-    // Sequentially consistent, as is the sleeper's count before its last look at the state: either
-    // this thread sees the sleeper, or the sleeper sees the new state. A sleeper holds the mutex
-    // from its count until it waits, so once the mutex is free again it is waiting for the
-    // notification.
+    // Sequentially consistent, as is the sleeper's look at the state (ThreadSignal): either this
+    // thread sees the sleeper, or the sleeper sees the new state.
     m_state.store(state);
-    WakeSleepers();
-}
-
-void LineFinisher::WakeSleepers()
-{
-    if (m_sleepers.load() != 0) {
-        {
-            std::lock_guard<std::mutex> sleeper(m_sleep);
-        }
-        m_wake.notify_all();
-    }
+    m_wake.WakeAll();
 }
 
 void LineFinisher::SleepUntil(bool idle)
 {
-    std::unique_lock<std::mutex> lock(m_sleep);
-    m_sleepers.fetch_add(1);
-    m_wake.wait(lock, [this, idle] { return (m_state.load() == Idle) == idle; });
-    m_sleepers.fetch_sub(1);
+    m_wake.SleepUntil([this, idle] { return (m_state.load() == Idle) == idle; });
 }
 
 void LineFinisher::Post(State job)
@@ -170,14 +154,14 @@ void LineFinisher::Post(State job)
 
 unsigned LineFinisher::AwaitJob()
 {
-    auto until = std::chrono::steady_clock::now() + kWorkerSpin;
+    auto until = m_wake.Microseconds() + kWorkerSpinMicroseconds;
     for (unsigned spins = 1;; ++spins) {
         const unsigned state = m_state.load(std::memory_order_acquire);
         if (state != Idle)
             return state;
-        if (spins % 64 == 0 && std::chrono::steady_clock::now() > until) {
+        if (spins % 64 == 0 && m_wake.Microseconds() > until) {
             SleepUntil(false);
-            until = std::chrono::steady_clock::now() + kWorkerSpin;
+            until = m_wake.Microseconds() + kWorkerSpinMicroseconds;
         } else {
             Relax();
         }
@@ -194,7 +178,7 @@ void LineFinisher::Work()
         // The line of these bytes may have come meanwhile: then the job is now Line.
         unsigned digested = Bytes;
         if (job == Bytes && m_state.compare_exchange_strong(digested, Idle)) {
-            WakeSleepers();
+            m_wake.WakeAll();
             continue;
         }
         WriteLine();

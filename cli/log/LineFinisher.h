@@ -9,14 +9,13 @@
 #include "cli/log/LogEvents.h"
 #include "cli/log/Sha256.h"
 #include "platform/CopiedBytes.h"
+#include "platform/ThreadSignal.h"
+#include "platform/WorkerThread.h"
 
 #include <atomic>
-#include <condition_variable>
 #include <cstddef>
 #include <functional>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 class LineFinisher : public CopiedBytes {
@@ -68,8 +67,6 @@ private:
     void WriteLine();
     // Sets the state and wakes the other thread, should it sleep.
     void Change(State state);
-    // Wakes the other thread, should it sleep, after a change of state.
-    void WakeSleepers();
     // Sleeps until the worker is idle (idle true) or has a job (idle false).
     void SleepUntil(bool idle);
 
@@ -87,11 +84,9 @@ private:
     bool m_lostNow = false; // Lost() for the copy being made
 
     alignas(kCacheLine) std::atomic<unsigned> m_state { Idle };
-    // Where a thread that has spun long enough sleeps until the state changes; m_sleepers counts
-    // those about to sleep or asleep, so that a change wakes nobody when nobody sleeps.
-    alignas(kCacheLine) std::atomic<unsigned> m_sleepers { 0 };
-    std::mutex m_sleep;
-    std::condition_variable m_wake;
+    // Where a thread that has spun long enough sleeps until the state changes; a change wakes
+    // nobody when nobody sleeps.
+    alignas(kCacheLine) ThreadSignal m_wake;
     // The job: set by this thread while the worker is idle, read by the worker until it is idle
     // again. The copy and what goes with it may also be set during a Bytes job, which leaves
     // them alone: a Bytes job that becomes Line writes the line once the bytes are digested.
@@ -100,5 +95,5 @@ private:
     bool m_lost = false;
     FileCopiedEvent m_copy;
     alignas(kCacheLine) Sha256 m_hash; // the worker's while it is not idle
-    std::thread m_worker;
+    WorkerThread m_worker;
 };

@@ -225,11 +225,21 @@ bool ProcessorHasShaNi()
 
 using CompressFunction = void (*)(std::uint32_t* state, const unsigned char* blocks, std::size_t count);
 
+#ifdef TARNWICK_SHA_NI
+// Null until asked. Not a function's static: its guard would bring the runtime's locks into the
+// shipped programs, and two threads that ask at once only find the same answer twice.
+std::atomic<CompressFunction> fastestKnown { nullptr };
+#endif
+
 // The fastest compression this processor runs, asked once.
 CompressFunction FastestCompression()
 {
 #ifdef TARNWICK_SHA_NI
-    static const CompressFunction fastest = ProcessorHasShaNi() ? CompressShaNi : CompressPortable;
+    CompressFunction fastest = fastestKnown.load(std::memory_order_relaxed);
+    if (!fastest) {
+        fastest = ProcessorHasShaNi() ? CompressShaNi : CompressPortable;
+        fastestKnown.store(fastest, std::memory_order_relaxed);
+    }
     return fastest;
 #else
     return CompressPortable;
