@@ -333,19 +333,19 @@ class ExitCodeTests(CliCase):
         self.machine.write_file("C:\\Locked\\other.cfm", b"stays")
         self.machine.deny_writes("C:\\Locked")
         before = State(self.machine)
+        # The install's own plan meets the refusal first: nothing changes, and the log says why.
         run = self.install(package)
-        self.assertExit(run, INSTALL_FAILURE)
-        failed = run.of("copy-failed")
-        self.assertEqual([(e["from"], e["to"], e["error"]) for e in failed],
-                         [("files\\tag.cfm", "C:\\Locked\\tag.cfm", 5)])  # access denied
-        self.assertEqual(self.options_done(run), [(1, "failed")])  # the run stops there
-        self.assertEqual(run.end["counts"]["failedCopies"], 1)
-        self.assertTrueLog(before, run, package)
-        self.assertUnchanged(before)
+        self.assertRefusedByItsPlan(run, before)
+        self.assertIn("plan: cannot copy files\\tag.cfm to C:\\Locked\\tag.cfm (error 5)",
+                      [e["text"] for e in run.of("message")])
         # The log is the full record, but the failure and the summary are said on standard error
         # too, whatever --log names: a deployment tool shows that output.
         self.assertIn("cannot copy files\\tag.cfm to C:\\Locked\\tag.cfm (error 5)", run.stderr)
         self.assertIn("exit code 1603", run.stderr)
+        plan = self.plan(package)
+        self.assertEqual([(e["from"], e["to"], e["error"]) for e in plan.of("copy-failed")],
+                         [("files\\tag.cfm", "C:\\Locked\\tag.cfm", 5)])  # access denied
+        self.assertEqual(self.options_done(plan), [(1, "failed")])  # the run stops there
 
     def test_store_that_may_not_be_written_is_1603_never_0(self):
         for answers in (["AcceptLicense=yes", "RestartServer=yes"],
@@ -392,7 +392,8 @@ class ExitCodeTests(CliCase):
             self.assertEqual(self.options_done(plan), [(1, "failed")])
         with self.subTest("its parent may not be written"):  # last: the machine stays unprivileged
             self.machine.deny_writes("C:\\CFusion\\CustomTags")
-            run = self.install(package)
+            self.assertRefusedByItsPlan(self.install(package), before)
+            run = self.plan(package)
             self.assertExit(run, INSTALL_FAILURE)
             self.assertEqual(run.of("answer")[0]["answer"], "yes")
             self.assertEqual([e["text"] for e in run.of("message")], [
