@@ -1751,6 +1751,15 @@ class StatusTests(CliCase):
         self.assertInstalled(self.status(package, self.ACCEPT, "CreateFolders=no"))
         self.assertNotInstalled(self.status(package, "AcceptLicense=no"), "licence is not accepted")
 
+    def test_a_user_who_may_not_write_the_registry_is_told_the_truth(self):
+        package = self.package(SAMPLE)
+        self.assertExit(self.install(package, self.ACCEPT), REBOOT_REQUIRED)
+        os.unlink(self.machine.host_path(self.INDEX))
+        self.machine.deny_store_writes()
+        self.addCleanup(self.machine.allow_store_writes)
+        # The plan refuses every registry write; what the install wants is wanted all the same.
+        self.assertNotInstalled(self.status(package, self.ACCEPT), "missing: file " + self.INDEX, "(1 of 55 ")
+
     def test_json_gives_every_item_and_a_summary(self):
         package = self.package(SAMPLE)
         fresh = self.status(package, self.ACCEPT, json_lines=True)
