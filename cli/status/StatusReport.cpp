@@ -104,7 +104,9 @@ std::string SummaryText(const StatusOutcome& outcome)
     const auto astray = std::count_if(outcome.findings.begin(), outcome.findings.end(),
         [](const ItemFinding& finding) { return finding.state != ItemState::InPlace; });
     const std::size_t total = outcome.findings.size();
-    if (total != 0 && static_cast<std::size_t>(astray) == total)
+    if (total == 0) // the install would stop before its first change
+        return "not installed: " + outcome.title;
+    if (static_cast<std::size_t>(astray) == total)
         return "not installed: " + outcome.title + " (none of its " + std::to_string(total)
             + " items is in place)";
     return "not installed: " + outcome.title + " (" + std::to_string(astray) + " of " + std::to_string(total)

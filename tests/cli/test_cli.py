@@ -1743,7 +1743,9 @@ class StatusTests(CliCase):
 
     def test_an_install_that_would_stop_is_not_installed(self):
         package = self.package(SAMPLE)
-        self.assertNotInstalled(self.status(package), "licence is not accepted")
+        refused = self.status(package)
+        self.assertNotInstalled(refused, "licence is not accepted")
+        self.assertEqual(refused.stderr.splitlines()[-1], "not installed: Sample Tag Pack")
         stopped = self.status(package, self.ACCEPT, "CreateFolders=no")
         self.assertNotInstalled(stopped, "install would stop at option 1 (Copy the tag files)")
         self.assertExit(self.install(package, self.ACCEPT), REBOOT_REQUIRED)
