@@ -11,6 +11,7 @@ const char kUsage[]
       "  tarnwick-cli plan    [--package DIR] [--answers FILE] [--set KEY=VALUE]... [--json]\n"
       "  tarnwick-cli install [--package DIR] [--answers FILE] [--set KEY=VALUE]... [--log FILE]\n"
       "                       [--backup DIR]\n"
+      "  tarnwick-cli status  [--package DIR] [--answers FILE] [--set KEY=VALUE]... [--json]\n"
       "  tarnwick-cli undo    --log FILE [--log-out FILE | --plan [--json]] [--force]\n"
       "  tarnwick-cli --help | --version\n"
       "\n"
@@ -18,6 +19,8 @@ const char kUsage[]
       "answers  prints a complete answers file for the package on this machine\n"
       "plan     prints every change install would make, and changes nothing\n"
       "install  installs the package without a person: no window, no prompt\n"
+      "status   tells whether the machine holds what install would leave on it, and changes\n"
+      "         nothing: 'installed: TITLE' and 0, or each difference on standard error and 1\n"
       "undo     takes back what an install log records, where the machine still holds it;\n"
       "         with --plan it prints what it would take back, and changes nothing\n"
       "\n"
@@ -25,6 +28,7 @@ const char kUsage[]
       "AcceptLicense, Jvm, Dir1, Dir2, Dir3, Options, CreateFolders, RestartServer.\n"
       "Exit codes: 0 installed, 3010 restart needed, 1602 licence not accepted,\n"
       "1603 failed, 1618 another install is running, 1619 no package, 1639 bad command line.\n"
+      "status: 0 installed, 1 not installed or not as install would leave it.\n"
       "undo: 0 all undone, 1603 something was kept (listed), 1639 a log it cannot use.\n";
 
 namespace {
@@ -34,9 +38,9 @@ bool Allowed(const std::string& command, const std::string& option)
     if (option == "--package")
         return command != "undo";
     if (option == "--json")
-        return command == "check" || command == "plan" || command == "undo";
+        return command == "check" || command == "plan" || command == "status" || command == "undo";
     if (option == "--answers" || option == "--set")
-        return command == "plan" || command == "install";
+        return command == "plan" || command == "install" || command == "status";
     if (option == "--log")
         return command == "install" || command == "undo";
     if (option == "--backup")
@@ -51,9 +55,10 @@ struct CommandWord {
     std::string_view name;
     std::string_view command;
 };
-constexpr std::array<CommandWord, 10> kCommandWords { { { "--help", "help" }, { "-h", "help" },
+constexpr std::array<CommandWord, 11> kCommandWords { { { "--help", "help" }, { "-h", "help" },
     { "/?", "help" }, { "help", "help" }, { "--version", "version" }, { "check", "check" },
-    { "answers", "answers" }, { "plan", "plan" }, { "install", "install" }, { "undo", "undo" } } };
+    { "answers", "answers" }, { "plan", "plan" }, { "install", "install" }, { "status", "status" },
+    { "undo", "undo" } } };
 
 // The options that take no value.
 struct Flag {

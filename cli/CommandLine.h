@@ -6,7 +6,7 @@
 #include <vector>
 
 struct CommandLine {
-    std::string command; // check, answers, plan, install, undo, help, version
+    std::string command; // check, answers, plan, install, status, undo, help, version
     std::string package = "."; // the package folder; the current directory by default
     std::optional<std::string> answersFile;
     std::vector<std::string> sets; // KEY=VALUE, in order
@@ -15,7 +15,7 @@ struct CommandLine {
     std::optional<std::string> backup; // install: where each file is kept before it is replaced
     std::optional<std::string> logOut; // undo: its own log, "-" for standard output
     bool force = false; // undo: also a log written on another computer
-    bool json = false; // check, plan and undo --plan: JSON instead of text
+    bool json = false; // check, plan, status and undo --plan: JSON instead of text
     bool plan = false; // undo: tell what it would do, and change nothing
 
     // Reads argv; false with a message for anything it does not know.

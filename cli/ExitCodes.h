@@ -2,6 +2,7 @@
 #pragma once
 
 constexpr int kExitSuccess = 0;
+constexpr int kExitNotInstalled = 1; // status: not installed, or not as install would leave it
 constexpr int kExitRebootRequired = 3010; // installed; the server still needs the restart
 constexpr int kExitUserExit = 1602; // the licence was not accepted
 constexpr int kExitInstallFailure = 1603;

@@ -7,6 +7,7 @@
 #include "cli/ConsoleText.h"
 #include "cli/ExitCodes.h"
 #include "cli/install/InstallRun.h"
+#include "cli/status/StatusRun.h"
 #include "cli/undo/UndoRun.h"
 #include "platform/MachineSetup.h"
 #include "platform/StandardHandles.h"
@@ -52,6 +53,8 @@ int RunCommand(const CommandLine& line)
         return PrintAnswers(line);
     if (line.command == "undo")
         return RunUndo(line);
+    if (line.command == "status")
+        return RunStatus(line);
     return RunInstall(line);
 }
 

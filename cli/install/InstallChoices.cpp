@@ -120,6 +120,12 @@ Choices Decide(const Package& package, const Answers& answers)
     return choices;
 }
 
+void StoreJvmChoice(const Choices& choices)
+{
+    if (choices.jvm == Choices::Jvm::Store)
+        JvmSettings::StoreJvmPath(choices.jvmPath);
+}
+
 std::array<std::string, answerKeyCount> EffectiveValues(const Choices& choices)
 {
     std::array<std::string, answerKeyCount> values;

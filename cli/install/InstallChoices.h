@@ -40,6 +40,10 @@ struct Choices {
 
 Choices Decide(const Package& package, const Answers& answers);
 
+// The install's first step, before the package's options: stores the chosen JVM as "JVMPath" when
+// the choices store one. Install and status take it alike.
+void StoreJvmChoice(const Choices& choices);
+
 // Each key's effective value, as an answers file writes it.
 std::array<std::string, answerKeyCount> EffectiveValues(const Choices& choices);
 

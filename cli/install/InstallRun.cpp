@@ -68,8 +68,7 @@ int Apply(EventLog& log, ObservedChanges& changes, const Package& package,
         AnsweringService questions(log, choices.createFolders, choices.restartServer);
         if (choices.jvm == Choices::Jvm::Keep)
             log.Write(AnswerEvent { .question = JvmSettings::kSkipQuestion, .yes = true });
-        else if (choices.jvm == Choices::Jvm::Store)
-            JvmSettings::StoreJvmPath(choices.jvmPath);
+        StoreJvmChoice(choices);
 
         const ConfigOptionList options = package.config.getOptions();
         // The engine counts an option whose registry writes were refused as installed; the log

@@ -1891,5 +1891,207 @@ class CallerTests(CliCase):
                     self.assertUnchanged(before)
 
 
+
+class StatusTests(CliCase):
+    """status: what install with the same answers would leave, against what the machine holds."""
+
+    ACCEPT = "AcceptLicense=yes"
+    INDEX = "C:\\Inetpub\\wwwroot\\sample\\index.cfm"
+    README = "C:\\CFusion\\CustomTags\\Sample\\README.txt"
+    JAVA_TAG = TAGS + "\\CFX_SampleJava"
+
+    def status(self, package, *answers, json_lines=False, machine=None):
+        return self.run_cli("status", package, *answers, machine=machine,
+                            extra=["--json"] if json_lines else [])
+
+    def assertInstalled(self, run, title="Sample Tag Pack"):
+        self.assertEqual(run.status, run.machine.exit_status(SUCCESS), run.describe())
+        self.assertEqual(run.stdout.splitlines(), ["installed: " + title])
+
+    def assertNotInstalled(self, run, *named):
+        """Exit 1, nothing on standard output, and each of named on a line of standard error."""
+        self.assertEqual(run.status, run.machine.exit_status(1), run.describe())
+        self.assertEqual(run.stdout, "")
+        lines = run.stderr.splitlines()
+        for text in named:
+            self.assertTrue(any(text in line for line in lines), "%r not in:\n%s" % (text, run.stderr))
+        self.assertTrue(lines and lines[-1].startswith("not installed: "), run.stderr)
+
+    def edit_registry(self, old, new):
+        text = self.machine.registry_text().replace("\r\n", "\n")
+        self.assertIn(old, text)
+        self.machine.seed_registry(text.replace(old, new))
+
+    def items(self, run):
+        lines = [json.loads(line) for line in run.stdout.splitlines()]
+        self.assertEqual(lines[-1]["kind"], "summary", run.describe())
+        return lines[:-1], lines[-1]
+
+    def test_not_installed_then_installed(self):
+        for source, answers, title in ((SAMPLE, [self.ACCEPT], "Sample Tag Pack"),
+                                       (PLAIN, [], "Plain Tag Pack")):
+            with self.subTest(package=os.path.basename(source)):
+                machine = self.new_machine()
+                package = self.package(source, machine=machine)
+                nothing = self.status(package, *answers, machine=machine)
+                self.assertNotInstalled(nothing, "missing: file C:\\CFusion\\CustomTags\\",
+                                        "missing: key " + TAGS + "\\CFX_", "not installed: " + title)
+                self.assertIn("none of its", nothing.stderr)
+                self.assertIn(self.install(package, *answers, machine=machine).status,
+                              (machine.exit_status(SUCCESS), machine.exit_status(REBOOT_REQUIRED)))
+                self.assertInstalled(self.status(package, *answers, machine=machine), title)
+                self.assertEqual(self.status(package, *answers, machine=machine).stderr, "")
+
+    def test_drift_is_named_and_install_brings_it_back(self):
+        package = self.package(SAMPLE)
+        self.assertExit(self.install(package, self.ACCEPT), REBOOT_REQUIRED)
+        readme = self.machine.package_file(package, "CustomTags\\README.txt")
+        with self.subTest("a file deleted"):
+            os.unlink(self.machine.host_path(self.INDEX))
+            drifted = self.status(package, self.ACCEPT)
+            self.assertNotInstalled(drifted, "missing: file " + self.INDEX)
+            self.assertEqual(len(drifted.stderr.splitlines()), 2, drifted.stderr)  # and the summary
+            self.assertIn("(1 of ", drifted.stderr)
+        with self.subTest("a file changed"):
+            edited = b"edited on the server\r\n"
+            self.machine.write_file(self.README, edited)
+            drifted = self.status(package, self.ACCEPT)
+            self.assertNotInstalled(drifted, "different: file " + self.README + ": found %d bytes, SHA-256 %s, "
+                                    "expected %d bytes, SHA-256 %s"
+                                    % (len(edited), hashlib.sha256(edited).hexdigest(), len(readme),
+                                       hashlib.sha256(readme).hexdigest()))
+        with self.subTest("a value changed"):
+            self.edit_registry("Greets a visitor by name (Sample Tag Pack)", "Our own words")
+            drifted = self.status(package, self.ACCEPT)
+            self.assertNotInstalled(drifted, 'different: value %s "Description": found "Our own words", '
+                                    'expected "Greets a visitor by name (Sample Tag Pack)"' % self.JAVA_TAG)
+        self.assertExit(self.install(package, self.ACCEPT), REBOOT_REQUIRED)
+        self.assertInstalled(self.status(package, self.ACCEPT))
+
+    def test_the_class_path_need_only_hold_the_entry(self):
+        package = self.package(SAMPLE)
+        self.assertExit(self.install(package, self.ACCEPT), REBOOT_REQUIRED)
+        entry = "C:\\CFusion\\CustomTags\\Sample\\cfx_sample.jar"
+        ours = SEED_CLASS_PATH + ";" + entry
+        # Another package appended since, and a second install appends the entry again.
+        self.edit_registry(reg_string(ours), reg_string(ours + ";C:\\Other\\other.jar"))
+        self.assertInstalled(self.status(package, self.ACCEPT))
+        self.assertExit(self.install(package, self.ACCEPT), REBOOT_REQUIRED)
+        self.assertInstalled(self.status(package, self.ACCEPT))
+        self.edit_registry(reg_string(entry)[1:-1], reg_string("C:\\elsewhere.jar")[1:-1])
+        self.assertNotInstalled(self.status(package, self.ACCEPT),
+                                'value %s "JavaClassPath": found ' % JVM, 'expected it to hold the entry "%s"' % entry)
+
+    def test_the_answers_decide(self):
+        package = self.package(SAMPLE)
+        self.assertExit(self.install(package, self.ACCEPT), REBOOT_REQUIRED)
+        self.machine.make_folder("C:\\Other Tags")
+        self.assertNotInstalled(self.status(package, self.ACCEPT, "Dir1=C:\\Other Tags"),
+                                "missing: file C:\\Other Tags\\Sample\\cfx_sample.cfm",
+                                'JavaClassPath": found')
+        # Fewer options want less; a JVM named wants JVMPath to be it.
+        self.assertInstalled(self.status(package, self.ACCEPT, "Options=1,3"))
+        installed = self.machine.registry().value(JVM, "JVMPath")
+        other = [r for r in RUNTIMES if r != installed][0]
+        self.assertNotInstalled(self.status(package, self.ACCEPT, "Jvm=" + other),
+                                'different: value %s "JVMPath": found "%s", expected "%s"' % (JVM, installed, other))
+        self.assertInstalled(self.status(package, self.ACCEPT, "Jvm=" + installed))
+
+    def test_an_install_that_would_stop_is_not_installed(self):
+        package = self.package(SAMPLE)
+        refused = self.status(package)
+        self.assertNotInstalled(refused, "licence is not accepted")
+        self.assertEqual(refused.stderr.splitlines()[-1], "not installed: Sample Tag Pack")
+        stopped = self.status(package, self.ACCEPT, "CreateFolders=no")
+        self.assertNotInstalled(stopped, "install would stop at option 1 (Copy the tag files)")
+        self.assertExit(self.install(package, self.ACCEPT), REBOOT_REQUIRED)
+        # The folders are there now: nothing is asked, and nothing stops.
+        self.assertInstalled(self.status(package, self.ACCEPT, "CreateFolders=no"))
+        self.assertNotInstalled(self.status(package, "AcceptLicense=no"), "licence is not accepted")
+
+    def test_a_user_who_may_not_write_the_registry_is_told_the_truth(self):
+        package = self.package(SAMPLE)
+        self.assertExit(self.install(package, self.ACCEPT), REBOOT_REQUIRED)
+        os.unlink(self.machine.host_path(self.INDEX))
+        self.machine.deny_store_writes()
+        self.addCleanup(self.machine.allow_store_writes)
+        # The plan refuses every registry write; what the install wants is wanted all the same.
+        self.assertNotInstalled(self.status(package, self.ACCEPT), "missing: file " + self.INDEX, "(1 of 55 ")
+
+    def test_json_gives_every_item_and_a_summary(self):
+        package = self.package(SAMPLE)
+        fresh = self.status(package, self.ACCEPT, json_lines=True)
+        self.assertEqual(fresh.status, self.machine.exit_status(1), fresh.describe())
+        self.assertEqual(fresh.stderr, "")
+        items, summary = self.items(fresh)
+        # The server's class path is there, without the entry.
+        self.assertEqual([(i["name"], i["state"]) for i in items if i["state"] != "missing"],
+                         [("JavaClassPath", "different")])
+        self.assertEqual((summary["installed"], summary["items"], summary["missing"], summary["different"]),
+                         (False, len(items), len(items) - 1, 1))
+        files = {i["path"]: i for i in items if i["kind"] == "file"}
+        readme = self.machine.package_file(package, "CustomTags\\README.txt")
+        self.assertEqual(files[self.README]["expected"],
+                         {"bytes": len(readme), "sha256": hashlib.sha256(readme).hexdigest()})
+        self.assertIsNone(files[self.README]["found"])
+        self.assertEqual(files[self.README]["source"], "CustomTags\\README.txt")
+        self.assertIn({"kind": "key", "key": self.JAVA_TAG, "state": "missing", "expected": "key",
+                       "found": None}, items)
+        self.assertEqual({i["kind"] for i in items}, {"folder", "file", "key", "value"})
+
+        self.assertExit(self.install(package, self.ACCEPT), REBOOT_REQUIRED)
+        self.machine.write_file(self.README, b"x")
+        drifted = self.status(package, self.ACCEPT, json_lines=True)
+        self.assertEqual(drifted.status, self.machine.exit_status(1), drifted.describe())
+        items, summary = self.items(drifted)
+        [changed] = [i for i in items if i["state"] != "in-place"]
+        self.assertEqual((changed["path"], changed["state"], changed["found"]),
+                         (self.README, "different", {"bytes": 1, "sha256": hashlib.sha256(b"x").hexdigest()}))
+        self.assertEqual((summary["inPlace"], summary["different"], summary["stop"]), (len(items) - 1, 1, None))
+        [class_path] = [i for i in items if i.get("name") == "JavaClassPath"]
+        self.assertEqual((class_path["entry"], class_path["expected"]),
+                         (True, "C:\\CFusion\\CustomTags\\Sample\\cfx_sample.jar"))
+        value = [i for i in items if i["kind"] == "value" and i["key"] == self.JAVA_TAG][0]
+        self.assertEqual(value["found"], value["expected"])
+        self.assertEqual(sorted(value), ["expected", "found", "key", "kind", "name", "state"])
+
+    def test_package_and_answers_it_cannot_use_are_install_s_codes(self):
+        package = self.package(SAMPLE)
+        for args, code in ((["--set", "NoSuchKey=1"], INVALID_COMMAND_LINE),
+                           (["--set", "Options=9"], INVALID_COMMAND_LINE),
+                           (["--log", "x.jsonl"], INVALID_COMMAND_LINE)):
+            with self.subTest(args=args):
+                run = self.machine.run("status", "--package", package, *args)
+                self.assertEqual(run.status, self.machine.exit_status(code), run.describe())
+                self.assertEqual(run.stdout, "")
+        bad = self.machine.host_file("bad.ini", "[Tarnwick]\nAcceptLicense=perhaps\n")
+        run = self.run_cli("status", package, answers_file=bad)
+        self.assertEqual(run.status, self.machine.exit_status(INVALID_COMMAND_LINE), run.describe())
+        self.assertIn("bad.ini:2:", run.stderr)
+        none = self.machine.add_package("empty", {"readme.txt": b"no install.conf"})
+        run = self.status(none, self.ACCEPT)
+        self.assertEqual(run.status, self.machine.exit_status(BAD_PACKAGE), run.describe())
+        self.assertEqual(run.stdout, "")
+
+    def test_status_changes_nothing(self):
+        package = self.package(SAMPLE)
+        for step in ("fresh", "installed", "drifted"):
+            if step == "installed":
+                self.assertExit(self.install(package, self.ACCEPT, "RestartServer=yes"), SUCCESS)
+            if step == "drifted":
+                os.unlink(self.machine.host_path(self.INDEX))
+            with self.subTest(step):
+                before = State(self.machine)
+                for extra in ([], ["RestartServer=yes"]):
+                    self.status(package, self.ACCEPT, *extra)
+                    self.status(package, self.ACCEPT, *extra, json_lines=True)
+                self.assertUnchanged(before)
+        if type(self.machine).__name__ == "NativeMachine":
+            # Neither the install's lock nor the log key is made beside the store; the store's own
+            # lock for readers is, as for every command that reads the registry.
+            machine = self.new_machine()
+            self.status(self.package(SAMPLE, machine=machine), self.ACCEPT, machine=machine)
+            self.assertEqual(sorted(os.listdir(machine.store_dir)), ["registry.reg", "registry.reg.lock"])
+
 if __name__ == "__main__":
     unittest.main()

@@ -27,7 +27,7 @@ EXAMPLES = os.path.join(SOURCE_ROOT, "examples")
 PRODUCTS = ("intune", "sccm")
 SHARED = ("install.ps1", "uninstall.ps1", "TarnwickApp.ps1", "answers.ini")
 # Documented ahead of the program: skipped, not failed, while --help does not list them.
-COMING = ("status", "--rollback")
+COMING = ("--rollback",)
 NOT_INSTALLED = 1  # status: not installed, or not as install would leave it
 TITLE = "Sample Tag Pack"
 
