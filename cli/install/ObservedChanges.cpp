@@ -139,6 +139,11 @@ void ObservedChanges::WriteCopied(const std::string& from, const std::string& to
         m_log.WriteCopy(m_copy);
         return;
     }
+    // A copy has no problem to tell: its text is made only for a plan that describes each change.
+    if (!m_log.DescribesChanges()) {
+        m_log.Write(m_copy);
+        return;
+    }
     m_log.WriteChange(m_copy,
         "copy " + from + " to " + to + " (" + std::to_string(bytes) + " bytes, "
             + (replaced ? "replaces" : "new") + ")");

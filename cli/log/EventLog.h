@@ -71,6 +71,7 @@ public:
         Write(event, m_describeChanges ? description : problem);
     }
     void DescribeChanges(bool describe) { m_describeChanges = describe; }
+    bool DescribesChanges() const { return m_describeChanges; }
 
     // A copy whose line records its digest, for a log (HasLog). The bytes of the copy about to be
     // made go to CopyBytes; then WriteCopy writes the copy's line with its digest, taking copy as
