@@ -97,7 +97,19 @@ BOOL MachineChanges::RemoveFolder(const std::string& path)
 
 BOOL MachineChanges::RestoreFile(const std::string& copy, const std::string& path)
 {
-    return CopyFileA(copy.c_str(), path.c_str(), FALSE);
+    // The copy goes beside the file under a name of its own, then over it in one step: a run
+    // stopped halfway leaves the file as it was (and that copy, which the next restore replaces),
+    // never a file cut short.
+    const std::string beside = path + ".tarnwick-restore";
+    if (!CopyFileA(copy.c_str(), beside.c_str(), FALSE))
+        return FALSE;
+    if (!MoveFileExA(beside.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        const DWORD error = GetLastError();
+        (void)DeleteFileA(beside.c_str());
+        SetLastError(error);
+        return FALSE;
+    }
+    return TRUE;
 }
 
 UniqueObject StartWindowlessProcess(const std::string& commandLine)

@@ -73,7 +73,8 @@ public:
     // RemoveDirectoryA: only an empty folder (ERROR_DIR_NOT_EMPTY). TRUE, or FALSE with the last
     // error set.
     virtual BOOL RemoveFolder(const std::string& path);
-    // Copies copy over path (CopyFileA, replacing), so that path holds what copy holds again.
+    // Copies copy over path, so that path holds what copy holds again: beside it first, then
+    // renamed over it (MoveFileExA), so that path is never left cut short.
     virtual BOOL RestoreFile(const std::string& copy, const std::string& path);
     // Starts a command line as a process without a window and does not wait for it: TRUE when it
     // started.

@@ -227,6 +227,10 @@ void Undo::File(const Change& change)
         return;
     }
     if (now.present && !asLeft) {
+        if (change.replaced && !change.backupSha256.empty() && now.sha256 == change.backupSha256) {
+            ++m_asBefore; // it holds what it held before: an undo stopped just after its restore
+            return;
+        }
         if (change.sha256.empty())
             Keep(change, "not recorded", change.path + ": the log has no digest to compare with");
         else

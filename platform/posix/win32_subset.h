@@ -97,6 +97,7 @@ constexpr DWORD ERROR_DIR_NOT_EMPTY = 145;
 constexpr DWORD ERROR_INSUFFICIENT_BUFFER = 122;
 constexpr DWORD ERROR_INVALID_NAME = 123;
 constexpr DWORD ERROR_ALREADY_EXISTS = 183;
+constexpr DWORD ERROR_NOT_SAME_DEVICE = 17;
 constexpr DWORD ERROR_BUFFER_OVERFLOW = 111;
 constexpr DWORD ERROR_FILENAME_EXCED_RANGE = 206;
 constexpr DWORD ERROR_MORE_DATA = 234;
@@ -205,6 +206,10 @@ DWORD WINAPI GetFileAttributesA(LPCSTR path);
 BOOL WINAPI CopyFileA(LPCSTR existingFile, LPCSTR newFile, BOOL failIfExists);
 BOOL WINAPI CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES security);
 BOOL WINAPI DeleteFileA(LPCSTR path);
+constexpr DWORD MOVEFILE_REPLACE_EXISTING = 0x00000001;
+// A file renamed, over a file there (not a folder, not a read-only file) with
+// MOVEFILE_REPLACE_EXISTING: one step, as the host's rename is. Within one drive only.
+BOOL WINAPI MoveFileExA(LPCSTR existingFile, LPCSTR newFile, DWORD flags);
 BOOL WINAPI RemoveDirectoryA(LPCSTR path);
 HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES security,
     DWORD disposition, DWORD flagsAndAttributes, HANDLE templateFile);

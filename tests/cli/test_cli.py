@@ -1756,6 +1756,43 @@ class KillUndoTests(CliCase):
                 intents += '"event":"intent"' in text
         self.assertGreater(intents, calls // 2)
 
+    def test_an_undo_stopped_anywhere_is_finished_by_the_next(self):
+        # A file is put back from its backup beside itself first and renamed over it, so an undo
+        # stopped during a restore leaves the file as the install left it, and the next undo
+        # finishes the job.
+        self.require_native("a program stopped at an exact call")
+        answers = ["AcceptLicense=yes", "RestartServer=yes"]
+        backup = UndoTests.BACKUP
+
+        def installed_twice():
+            machine = self.new_machine()
+            package = self.package(SAMPLE, machine=machine)
+            self.assertExit(self.install(package, *answers, machine=machine), SUCCESS)
+            first = State(machine)
+            second = self.install(package, *answers, machine=machine, extra=["--backup", backup])
+            self.assertExit(second, SUCCESS)
+            return machine, first, second.args[second.args.index("--log") + 1]
+
+        machine, _, log = installed_twice()
+        count = machine.host_file("count")
+        self.killing(machine, count=count)
+        self.assertExit(self.undo(None, machine=machine, log=log), SUCCESS)
+        with open(count) as f:
+            calls = int(f.read())
+        machine.close()
+        for at in sorted(set(range(1, calls + 1, 4)) | set(range(max(1, calls - 12), calls + 1))):
+            with self.subTest(at=at):
+                machine, first, log = installed_twice()
+                self.killing(machine, at=at)
+                stopped = machine.run("undo", "--log", log)
+                machine.environment = {}
+                self.assertEqual(stopped.status, -signal.SIGKILL, stopped.describe())
+                again = self.undo(None, machine=machine, log=log)
+                self.assertExit(again, SUCCESS)
+                self.assertEqual(again.of("kept"), [], again.describe())
+                self.assertRestored(first, machine, leave=backup)
+                machine.close()
+
     def test_kills_all_along_a_large_install(self):
         self.require_native("a program stopped at an exact call")
         rng = random.Random(5000)

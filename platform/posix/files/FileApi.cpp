@@ -264,6 +264,31 @@ BOOL WINAPI DeleteFileA(LPCSTR path)
     return TRUE;
 }
 
+BOOL WINAPI MoveFileExA(LPCSTR existingFile, LPCSTR newFile, DWORD flags)
+{
+    HostPath from;
+    struct stat st;
+    if (!FindEntry(existingFile, from, st))
+        return FALSE;
+    if (IsFolder(from, st))
+        return Fail(ERROR_ACCESS_DENIED);
+    HostPath to;
+    struct stat there;
+    if (FindEntry(newFile, to, there)) { // the name as it is spelled there, if it is
+        if (!(flags & MOVEFILE_REPLACE_EXISTING))
+            return Fail(ERROR_ALREADY_EXISTS);
+        if (IsFolder(to, there)
+            || (posix::AttributesOf("", false, there.st_mode, false) & FILE_ATTRIBUTE_READONLY))
+            return Fail(ERROR_ACCESS_DENIED);
+    } else if (DWORD error = ResolvePath(newFile, to)) {
+        return Fail(error);
+    }
+    if (::rename(from.host.c_str(), to.host.c_str()) != 0)
+        return Fail(errno == EXDEV ? ERROR_NOT_SAME_DEVICE : ErrorFromErrno(errno, to.host));
+    SetLastError(ERROR_SUCCESS);
+    return TRUE;
+}
+
 BOOL WINAPI RemoveDirectoryA(LPCSTR path)
 {
     HostPath resolved;
