@@ -148,6 +148,11 @@ bool ReadInstallLog(const std::string& path, std::string_view key, InstallLog& o
         }
         if (pending && (!Concludes(reader, intent) || reader.Kind() == LogKind::CopyFailed))
             out.changes.push_back(std::move(intent));
+        // What follows is the run taking its own changes back, not changes of the install.
+        if (reader.Kind() == LogKind::Rollback) {
+            pending = false;
+            break;
+        }
         pending = reader.Kind() == LogKind::Intent;
         if (pending ? !ReadIntent(reader, intent = Change {}) : !ReadChange(reader, out.changes))
             break;
