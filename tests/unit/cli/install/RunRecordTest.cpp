@@ -37,18 +37,3 @@ TEST(RunRecord, EachChangeIsSettledAsUndoReadsItsLine)
     EXPECT_FALSE(record.Changes()[1].inFlight);
     EXPECT_TRUE(record.Changes()[2].inFlight);
 }
-
-TEST(RunRecord, AChangeNotSettledStaysInFlightAndASettledOneIsNotSettledAgain)
-{
-    RunRecord record;
-    record.Begin(Value("v"));
-    record.Made();
-    record.Refused(); // nothing is open: the value written stays
-    record.Made(9, "x");
-    record.Begin(Copy("C:\\b"));
-    ASSERT_EQ(record.Changes().size(), 2u);
-    EXPECT_EQ(record.Changes()[0].bytes, 0u);
-    EXPECT_TRUE(record.Changes()[0].sha256.empty());
-    EXPECT_TRUE(record.Changes()[1].inFlight);
-    EXPECT_EQ(record.Changes()[1].line, 0u); // no line of a log
-}
