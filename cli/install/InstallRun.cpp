@@ -166,11 +166,11 @@ int InstallChanges(RunFrame& frame, const CommandLine& line, ObservedChanges& ch
         end.rolledBack = true;
         end.notRolledBack = RollBack(log, frame.Machine(), record, line.backup ? *line.backup : own);
     }
-    end.time = std::chrono::system_clock::now();
     if (!own.empty() && !end.notRolledBack.empty())
         Tell(log, "the files this install replaced are kept in " + own);
     else if (!own.empty() && !RemoveOwnBackupFolder(frame.Machine(), record, own))
         Tell(log, "cannot remove " + own + ", the folder this install kept the files it replaced in");
+    end.time = std::chrono::system_clock::now(); // the end follows the rollback's lines
     return Finish(frame, end);
 }
 
