@@ -10,7 +10,7 @@ const char kUsage[]
       "  tarnwick-cli answers [--package DIR]\n"
       "  tarnwick-cli plan    [--package DIR] [--answers FILE] [--set KEY=VALUE]... [--json]\n"
       "  tarnwick-cli install [--package DIR] [--answers FILE] [--set KEY=VALUE]... [--log FILE]\n"
-      "                       [--backup DIR]\n"
+      "                       [--backup DIR] [--rollback]\n"
       "  tarnwick-cli status  [--package DIR] [--answers FILE] [--set KEY=VALUE]... [--json]\n"
       "  tarnwick-cli undo    --log FILE [--log-out FILE | --plan [--json]] [--force]\n"
       "  tarnwick-cli --help | --version\n"
@@ -18,7 +18,8 @@ const char kUsage[]
       "check    reports what the wizard would silently do with install.conf, as FILE:LINE:COLUMN:\n"
       "answers  prints a complete answers file for the package on this machine\n"
       "plan     prints every change install would make, and changes nothing\n"
-      "install  installs the package without a person: no window, no prompt\n"
+      "install  installs the package without a person: no window, no prompt; with --rollback\n"
+      "         a failed install takes back what it changed\n"
       "status   tells whether the machine holds what install would leave on it, and changes\n"
       "         nothing: 'installed: TITLE' and 0, or each difference on standard error and 1\n"
       "undo     takes back what an install log records, where the machine still holds it;\n"
@@ -43,7 +44,8 @@ bool Allowed(const std::string& command, const std::string& option)
         return command == "plan" || command == "install" || command == "status";
     if (option == "--log")
         return command == "install" || command == "undo";
-    if (option == "--backup")
+    // A plan changes nothing, so it has nothing to take back.
+    if (option == "--backup" || option == "--rollback")
         return command == "install";
     if (option == "--log-out" || option == "--force" || option == "--plan")
         return command == "undo";
@@ -65,8 +67,8 @@ struct Flag {
     std::string_view name;
     bool CommandLine::*member;
 };
-constexpr std::array<Flag, 3> kFlags { { { "--json", &CommandLine::json }, { "--force", &CommandLine::force },
-    { "--plan", &CommandLine::plan } } };
+constexpr std::array<Flag, 4> kFlags { { { "--json", &CommandLine::json }, { "--force", &CommandLine::force },
+    { "--plan", &CommandLine::plan }, { "--rollback", &CommandLine::rollback } } };
 
 // The options that take one, and where it goes.
 struct ValueOption {

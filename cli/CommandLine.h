@@ -17,6 +17,7 @@ struct CommandLine {
     bool force = false; // undo: also a log written on another computer
     bool json = false; // check, plan, status and undo --plan: JSON instead of text
     bool plan = false; // undo: tell what it would do, and change nothing
+    bool rollback = false; // install: a failed install takes back what it changed
 
     // Reads argv; false with a message for anything it does not know.
     static bool Parse(const std::vector<std::string>& arguments, CommandLine& out, std::string& error);

@@ -5,6 +5,7 @@
 #include "cli/install/AnsweringService.h"
 #include "cli/install/InstallChoices.h"
 #include "cli/install/ObservedChanges.h"
+#include "cli/install/Rollback.h"
 #include "cli/log/EventLog.h"
 #include "cli/RunFrame.h"
 #include "engine/InstallSteps.h"
@@ -13,6 +14,7 @@
 #include "settings/JvmSettings.h"
 
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -117,12 +119,59 @@ bool PlanSucceeds(EventLog& log, const Package& package, const Choices& choices)
     return false;
 }
 
+int Finish(RunFrame& frame, const InstallEndEvent& end)
+{
+    const ObservedChanges::Counts& counts = end.counts;
+    std::string summary = std::to_string(counts.folders) + " folders created, " + std::to_string(counts.files)
+        + " files (" + std::to_string(counts.bytes) + " bytes) copied, " + std::to_string(counts.keys)
+        + " keys created, " + std::to_string(counts.values) + " values written";
+    if (end.rolledBack && end.notRolledBack.empty())
+        summary += "; all of it rolled back: the machine is as before";
+    else if (end.rolledBack)
+        summary += "; NOT rolled back: " + std::to_string(end.notRolledBack.size())
+            + " changes could not be taken back (kept, listed above)";
+    return frame.Finish(end, summary);
+}
+
 int Finish(RunFrame& frame, const ObservedChanges::Counts& counts, int code)
 {
-    return frame.Finish(InstallEndEvent { .exit = code, .counts = counts },
-        std::to_string(counts.folders) + " folders created, " + std::to_string(counts.files) + " files ("
-            + std::to_string(counts.bytes) + " bytes) copied, " + std::to_string(counts.keys)
-            + " keys created, " + std::to_string(counts.values) + " values written");
+    return Finish(frame, InstallEndEvent { .exit = code, .counts = counts });
+}
+
+void Tell(EventLog& log, const std::string& text)
+{
+    log.Write(MessageEvent { .text = text }, text);
+}
+
+// The install's changes and, with --rollback, when they failed, the taking back of all of them;
+// the exit code. Files replaced are kept in --backup, or else in a folder of the run's own that
+// goes once nothing needs it.
+int InstallChanges(RunFrame& frame, const CommandLine& line, ObservedChanges& changes, const Package& package,
+    const Choices& choices)
+{
+    EventLog& log = frame.Log();
+    RunRecord record;
+    std::string own;
+    if (line.rollback) {
+        changes.SetRecord(&record);
+        if (!line.backup && !MakeOwnBackupFolder(frame.Machine(), own)) {
+            Tell(log, "cannot make a folder to keep the files the install replaces: nothing was changed");
+            return Finish(frame, changes.GetCounts(), kExitInstallFailure);
+        }
+        if (!own.empty())
+            changes.SetBackupFolder(own);
+    }
+    InstallEndEvent end { .exit = Apply(log, changes, package, choices), .counts = changes.GetCounts() };
+    if (line.rollback && end.exit == kExitInstallFailure) {
+        end.rolledBack = true;
+        end.notRolledBack = RollBack(log, frame.Machine(), record, line.backup ? *line.backup : own);
+    }
+    if (!own.empty() && !end.notRolledBack.empty())
+        Tell(log, "the files this install replaced are kept in " + own);
+    else if (!own.empty() && !RemoveOwnBackupFolder(frame.Machine(), record, own))
+        Tell(log, "cannot remove " + own + ", the folder this install kept the files it replaced in");
+    end.time = std::chrono::system_clock::now(); // the end follows the rollback's lines
+    return Finish(frame, end);
 }
 
 } // namespace
@@ -175,6 +224,5 @@ int RunInstall(const CommandLine& line)
     }
     if (!frame.IsPlan() && !PlanSucceeds(log, package, choices))
         return Finish(frame, changes.GetCounts(), kExitInstallFailure);
-    const int code = Apply(log, changes, package, choices);
-    return Finish(frame, changes.GetCounts(), code);
+    return InstallChanges(frame, line, changes, package, choices);
 }

@@ -35,12 +35,17 @@ ObservedChanges::ObservedChanges(EventLog& log, MachineChanges& machine)
 BOOL ObservedChanges::CreateFolder(const std::string& path)
 {
     // A folder there already is not created: it needs no intent, and undo must not take it.
-    const bool intend = m_log.WritesIntents() && !Machine().Exists(path);
+    const bool absent = (m_log.WritesIntents() || m_record) && !Machine().Exists(path);
+    const bool intend = m_log.WritesIntents() && absent;
     if (!(intend ? m_log.Intend(IntentEvent { .change = LogKind::FolderCreated, .path = path })
                  : m_log.Recordable()))
         return FALSE;
+    if (m_record && absent)
+        m_record->Begin(Change { .kind = LogKind::FolderCreated, .path = path });
     if (!Machine().CreateFolder(path))
         return FALSE; // the last error stays the creation's
+    if (m_record && absent)
+        m_record->Made();
     if (m_ownRecord) {
         m_entries.insert(FoldedPath(path));
         m_lastParent.clear();
@@ -75,6 +80,12 @@ BOOL ObservedChanges::CopyFileTo(const std::string& from, const std::string& to,
             m_entries.erase(entry);
         return CopyFailed(from, to, true);
     }
+    if (m_record)
+        m_record->Begin(Change { .kind = LogKind::FileCopied,
+            .path = to,
+            .replaced = replaced,
+            .backup = backup,
+            .backupSha256 = backupSha256 });
     if (!Copy(from, to, size, replaced, backup, backupSha256)) {
         if (m_digests)
             m_log.DropCopy();
@@ -82,6 +93,9 @@ BOOL ObservedChanges::CopyFileTo(const std::string& from, const std::string& to,
             m_entries.erase(entry);
         return CopyFailed(from, to, false);
     }
+    // The copy is read again for its digest: the log's own is taken on another thread.
+    if (m_record)
+        m_record->Made(size, Sha256OfFile(Machine().LookAt(to).contents));
     WriteCopied(from, to, size, replaced, std::move(backup), std::move(backupSha256));
     m_log.Progress().Copied(m_counts.files);
     SetLastError(ERROR_SUCCESS);
@@ -158,6 +172,12 @@ RegistryChange ObservedChanges::WriteString(
         .name = name,
         .old = old,
         .newData = data });
+    if (m_record && recorded)
+        m_record->Begin(Change { .kind = LogKind::ValueWritten,
+            .key = KeyName(root, keyPath),
+            .name = name,
+            .oldData = old,
+            .newData = data });
     const RegistryChange result
         = recorded ? Machine().WriteString(root, keyPath, name, data) : RegistryChange { kNotRecorded };
     const LONG status = result.open != ERROR_SUCCESS ? result.open : result.change;
@@ -165,6 +185,8 @@ RegistryChange ObservedChanges::WriteString(
         ++m_counts.values;
     else
         ++m_counts.failedWrites;
+    if (m_record)
+        status == ERROR_SUCCESS ? m_record->Made() : m_record->Refused();
     m_log.WriteChange(ValueWrittenEvent { .key = KeyName(root, keyPath), .name = name, .old = old,
                           .newData = data, .result = status },
         "set " + KeyName(root, keyPath) + " \"" + name + "\": " + (old ? "\"" + *old + "\"" : "(absent)")
@@ -181,13 +203,18 @@ RegistryChange ObservedChanges::CreateSubKey(
     const std::string keyPath = JoinKey(parentPath, childName);
     // A key there already is only opened: it needs no intent, and undo must not take it.
     KeyNames names;
-    const bool intend = m_log.WritesIntents() && !Machine().ListKey(root, keyPath, names);
+    const bool absent = (m_log.WritesIntents() || m_record) && !Machine().ListKey(root, keyPath, names);
+    const bool intend = m_log.WritesIntents() && absent;
     const bool recorded = intend
         ? m_log.Intend(IntentEvent { .change = LogKind::KeyCreated, .key = KeyName(root, keyPath) })
         : m_log.Recordable();
+    if (m_record && absent && recorded)
+        m_record->Begin(Change { .kind = LogKind::KeyCreated, .key = KeyName(root, keyPath) });
     const RegistryChange result
         = recorded ? Machine().CreateSubKey(root, parentPath, childName) : RegistryChange { kNotRecorded };
     const LONG status = result.open != ERROR_SUCCESS ? result.open : result.change;
+    if (m_record && absent)
+        status == ERROR_SUCCESS && result.created ? m_record->Made() : m_record->Refused();
     if (status != ERROR_SUCCESS)
         ++m_counts.failedWrites;
     else if (result.created)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "cli/log/EventLog.h"
+#include "cli/install/RunRecord.h"
 #include "cli/log/LogEvents.h"
 #include "platform/ForwardingChanges.h"
 
@@ -43,6 +44,10 @@ public:
     // names the copy, so that undo can bring it back.
     void SetBackupFolder(const std::string& folder) { m_backupFolder = folder; }
 
+    // Each change is also entered in record (which must outlive this), for the run to take back
+    // itself; a copy's digest is then taken from the file it made.
+    void SetRecord(RunRecord* record) { m_record = record; }
+
 private:
     // Copies path into the backup folder under a name of its own; false with the last error set.
     // sha256: the copy's digest.
@@ -57,6 +62,7 @@ private:
     bool MadeParentOf(const std::string& path);
 
     EventLog& m_log;
+    RunRecord* m_record = nullptr;
     bool m_digests = false;
     std::string m_backupFolder;
     unsigned m_backups = 0;

@@ -9,7 +9,7 @@ using namespace logname;
 
 namespace {
 
-constexpr std::array<std::pair<LogKind, std::string_view>, 18> kKindNames { {
+constexpr std::array<std::pair<LogKind, std::string_view>, 19> kKindNames { {
     { LogKind::Start, "start" },
     { LogKind::Message, "message" },
     { LogKind::Answer, "answer" },
@@ -28,6 +28,7 @@ constexpr std::array<std::pair<LogKind, std::string_view>, 18> kKindNames { {
     { LogKind::FileRestored, "file-restored" },
     { LogKind::FolderRemoved, "folder-removed" },
     { LogKind::Intent, "intent" },
+    { LogKind::Rollback, "rollback" },
 } };
 
 template<class Event> JsonLine Begin(const Event& event)
@@ -202,7 +203,21 @@ JsonLine InstallEndEvent::Line() const
         .Add(kFailedCommands, counts.failedCommands);
     JsonLine line = Begin(*this);
     line.Add(kExit, exit).AddObject(kCounts, numbers);
+    if (rolledBack) {
+        line.Add(kRolledBack, notRolledBack.empty());
+        if (!notRolledBack.empty()) {
+            std::string list = "[";
+            for (const std::string& each : notRolledBack)
+                list += (list.size() > 1 ? "," : "") + JsonString(each);
+            line.AddRaw(kNotRolledBack, list + "]");
+        }
+    }
     return line;
+}
+
+JsonLine RollbackEvent::Line() const
+{
+    return Begin(*this);
 }
 
 JsonLine UndoEndEvent::Line() const

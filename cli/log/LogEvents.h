@@ -33,6 +33,7 @@ enum class LogKind : unsigned char {
     FileRestored,
     FolderRemoved,
     Intent,
+    Rollback,
 };
 
 // The "event" of a kind's lines ("file-copied"), and the way back; empty for a name no line has.
@@ -194,12 +195,25 @@ struct InstallCounts {
     bool operator==(const InstallCounts&) const = default;
 };
 
+// A failed install begins to take back what it changed: the lines after it are the rollback's,
+// which undo of the install's log does not read as changes of the install.
+struct RollbackEvent {
+    static constexpr LogKind kind = LogKind::Rollback;
+    LogTime time = std::chrono::system_clock::now();
+    [[nodiscard]] JsonLine Line() const;
+    bool operator==(const RollbackEvent&) const = default;
+};
+
 // The last line of an install's or a plan's log.
 struct InstallEndEvent {
     static constexpr LogKind kind = LogKind::End;
     LogTime time = std::chrono::system_clock::now();
     int exit = 0;
     InstallCounts counts {};
+    // The run rolled back its changes: "rolledBack", and what it could not take back (paths, keys,
+    // values), empty when it took back everything.
+    bool rolledBack = false;
+    std::vector<std::string> notRolledBack {};
     [[nodiscard]] JsonLine Line() const;
     bool operator==(const InstallEndEvent&) const = default;
 };

@@ -104,6 +104,27 @@ bool ReadChange(LogReader& reader, std::vector<Change>& changes)
     return good;
 }
 
+// After the install rolled back its changes: only those the rollback kept (its "kept" lines) are
+// still the install's to take back. false when a line cannot be read (the reader says why).
+bool KeepWhatWasNotRolledBack(LogReader& reader, std::vector<Change>& changes)
+{
+    std::vector<KeptEvent> kept;
+    while (reader.Next()) {
+        if (reader.Kind() != LogKind::Kept)
+            continue;
+        if (!reader.Read(kept.emplace_back()))
+            return false;
+    }
+    std::erase_if(changes, [&](const Change& change) {
+        const KeptEvent mine = change.Kept();
+        for (const KeptEvent& each : kept)
+            if (each.key == mine.key && each.name == mine.name && each.path == mine.path)
+                return false;
+        return true;
+    });
+    return reader.Error().empty();
+}
+
 } // namespace
 
 KeptEvent Change::Kept() const
@@ -148,6 +169,12 @@ bool ReadInstallLog(const std::string& path, std::string_view key, InstallLog& o
         }
         if (pending && (!Concludes(reader, intent) || reader.Kind() == LogKind::CopyFailed))
             out.changes.push_back(std::move(intent));
+        // What follows is the run taking its own changes back, not changes of the install.
+        if (reader.Kind() == LogKind::Rollback) {
+            pending = false;
+            (void)KeepWhatWasNotRolledBack(reader, out.changes);
+            break;
+        }
         pending = reader.Kind() == LogKind::Intent;
         if (pending ? !ReadIntent(reader, intent = Change {}) : !ReadChange(reader, out.changes))
             break;

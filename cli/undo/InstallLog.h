@@ -15,16 +15,16 @@
 struct Change {
     LogKind kind = LogKind::FolderCreated; // FolderCreated, FileCopied, ValueWritten or KeyCreated
     std::size_t line = 0;
-    std::string path; // folders and files
-    std::string key; // keys and values: with the root's name
-    std::string name;
-    std::optional<std::string> oldData; // empty: the value was absent
-    std::string newData;
+    std::string path {}; // folders and files
+    std::string key {}; // keys and values: with the root's name
+    std::string name {};
+    std::optional<std::string> oldData {}; // empty: the value was absent
+    std::string newData {};
     std::uint64_t bytes = 0;
     bool replaced = false;
-    std::string sha256;
-    std::string backup;
-    std::string backupSha256; // the backup's digest when it was made
+    std::string sha256 {};
+    std::string backup {};
+    std::string backupSha256 {}; // the backup's digest when it was made
     // The log names the change only by its intent: the install stopped during it, or the copy
     // failed after it began. Whatever of it is there is taken back.
     bool inFlight = false;

@@ -99,6 +99,9 @@ void Undo::Keep(
     const Change& change, const std::string& reason, const std::string& text, const Details& details)
 {
     ++m_kept;
+    m_keptTargets.push_back(change.kind == LogKind::ValueWritten ? change.key + " \"" + change.name + "\""
+            : change.kind == LogKind::KeyCreated                 ? change.key
+                                                                 : change.path);
     KeptEvent kept = change.Kept();
     // A key of another root is no change of this program's kind.
     if (reason != kNotOurKey)

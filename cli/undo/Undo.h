@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 class Undo {
 public:
@@ -21,6 +22,8 @@ public:
     unsigned Undone() const { return m_undone; }
     unsigned Kept() const { return m_kept; }
     unsigned AsBefore() const { return m_asBefore; }
+    // What each change kept names: its path, its key, or its key and value name.
+    const std::vector<std::string>& KeptTargets() const { return m_keptTargets; }
 
 private:
     // What a "kept" event tells beyond the change itself, after its kind.
@@ -54,4 +57,5 @@ private:
     unsigned m_undone = 0;
     unsigned m_kept = 0;
     unsigned m_asBefore = 0;
+    std::vector<std::string> m_keptTargets;
 };

@@ -202,6 +202,9 @@ BOOL WINAPI SetCurrentDirectoryA(LPCSTR path);
 // names with ERROR_INVALID_NAME, where Windows would join them as they are.
 DWORD WINAPI GetFullPathNameA(LPCSTR fileName, DWORD bufferLength, LPSTR buffer, LPSTR* filePart);
 DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
+// The folder for temporary files, with a trailing backslash: the host's TMPDIR, else /tmp, through
+// the drive that holds it; 0 with ERROR_PATH_NOT_FOUND when no drive does.
+DWORD WINAPI GetTempPathA(DWORD bufferLength, LPSTR buffer);
 DWORD WINAPI GetFileAttributesA(LPCSTR path);
 BOOL WINAPI CopyFileA(LPCSTR existingFile, LPCSTR newFile, BOOL failIfExists);
 BOOL WINAPI CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES security);

@@ -6,6 +6,8 @@
 // every moment between two changes is one of these. Child processes run without it.
 // TARNWICK_FAIL_RENAMES=1 makes every rename fail (EACCES) instead: a registry store that refuses
 // each write only when it is made, which no plan can foresee.
+// TARNWICK_FAIL_WRITES_TO=NAME makes the writes into a file whose path ends with NAME fail
+// (ENOSPC) once it is open: a copy that began and met a full disk.
 #include <dlfcn.h>
 #include <errno.h>
 #include <fcntl.h>
@@ -25,6 +27,8 @@ namespace {
 long g_killAt = -1;
 long g_count = 0;
 bool g_failRenames = false;
+char* g_failWritesTo = nullptr;
+int g_failingFd = -1;
 char* g_countFile = nullptr;
 
 __attribute__((constructor)) void KillAtStart()
@@ -42,6 +46,9 @@ __attribute__((constructor)) void KillAtStart()
     const char* failRenames = getenv("TARNWICK_FAIL_RENAMES");
     g_failRenames = failRenames && *failRenames == '1';
     unsetenv("TARNWICK_FAIL_RENAMES");
+    if (const char* name = getenv("TARNWICK_FAIL_WRITES_TO"); name && *name)
+        g_failWritesTo = strdup(name);
+    unsetenv("TARNWICK_FAIL_WRITES_TO");
     unsetenv("LD_PRELOAD");
     unsetenv("TARNWICK_KILL_AT");
     unsetenv("TARNWICK_KILL_COUNT");
@@ -62,6 +69,28 @@ void Count()
 {
     if (++g_count == g_killAt)
         kill(getpid(), SIGKILL);
+}
+
+// The file opened is the one whose writes are to fail.
+int Opened(const char* path, int fd)
+{
+    if (fd >= 0 && g_failWritesTo) {
+        const size_t length = strlen(path);
+        const size_t suffix = strlen(g_failWritesTo);
+        if (length >= suffix && strcmp(path + length - suffix, g_failWritesTo) == 0)
+            g_failingFd = fd;
+        else if (fd == g_failingFd)
+            g_failingFd = -1;
+    }
+    return fd;
+}
+
+bool Failing(int fd)
+{
+    if (fd < 0 || fd != g_failingFd)
+        return false;
+    errno = ENOSPC;
+    return true;
 }
 
 template<class Function> Function* Next(Function*, const char* name)
@@ -122,7 +151,7 @@ int open(const char* path, int flags, ...)
     va_end(args);
     if (Writes(flags))
         Count();
-    return NEXT(open)(path, flags, mode);
+    return Opened(path, NEXT(open)(path, flags, mode));
 }
 
 int open64(const char* path, int flags, ...)
@@ -133,7 +162,7 @@ int open64(const char* path, int flags, ...)
     va_end(args);
     if (Writes(flags))
         Count();
-    return NEXT(open64)(path, flags, mode);
+    return Opened(path, NEXT(open64)(path, flags, mode));
 }
 
 int openat(int dir, const char* path, int flags, ...)
@@ -144,25 +173,31 @@ int openat(int dir, const char* path, int flags, ...)
     va_end(args);
     if (Writes(flags))
         Count();
-    return NEXT(openat)(dir, path, flags, mode);
+    return Opened(path, NEXT(openat)(dir, path, flags, mode));
 }
 
 ssize_t write(int fd, const void* data, size_t size)
 {
     if (fd > 2)
         Count();
+    if (Failing(fd))
+        return -1;
     return NEXT(write)(fd, data, size);
 }
 
 ssize_t copy_file_range(int in, off64_t* inAt, int out, off64_t* outAt, size_t size, unsigned flags)
 {
     Count();
+    if (Failing(out))
+        return -1;
     return NEXT(copy_file_range)(in, inAt, out, outAt, size, flags);
 }
 
 ssize_t sendfile(int out, int in, off_t* at, size_t size)
 {
     Count();
+    if (Failing(out))
+        return -1;
     return NEXT(sendfile)(out, in, at, size);
 }
 

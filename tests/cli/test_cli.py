@@ -1816,6 +1816,153 @@ class KillUndoTests(CliCase):
                 self.kill_and_undo(files, [], at)
 
 
+class RollbackTests(CliCase):
+    """install --rollback: an install that fails after it began changing takes back everything it
+    changed, newest first, by undo's rules, and leaves the machine as it was. Natively the failure
+    is one no plan can foresee: a disk that fills during a copy, or a store that refuses each write
+    as it is made (tests/cli/KillAt.cpp)."""
+
+    undo = UndoTests.undo
+    assertRestored = UndoTests.assertRestored
+    REPLACED = "C:\\CFusion\\CustomTags\\roll\\kept.txt"
+
+    def setUp(self):
+        super().setUp()
+        self.require_native("a disk or store that fails as it is written")
+        self.temp = os.path.join(self.machine.root, "temp")
+        os.makedirs(self.temp)
+        self.machine.write_file(self.REPLACED, b"the file the install replaces")
+        # A tag of the same name was there: the install writes over its description.
+        self.machine.seed_registry(self.machine.registry_text().replace("\r\n", "\n")
+                                   + '\n[%s\\CFX_Roll]\n"Description"="an older roll"\n' % TAGS)
+
+    def failing(self, writes_to=None, renames=False):
+        library = os.environ.get("TARNWICK_KILL_AT_LIBRARY")
+        if not library:
+            self.skipTest("TARNWICK_KILL_AT_LIBRARY is not set")
+        self.machine.environment = {"LD_PRELOAD": os.path.abspath(library), "TMPDIR": self.temp,
+                                    "ASAN_OPTIONS": os.environ.get("ASAN_OPTIONS", "")
+                                    + ":verify_asan_link_order=0"}
+        if writes_to:
+            self.machine.environment["TARNWICK_FAIL_WRITES_TO"] = writes_to
+        if renames:
+            self.machine.environment["TARNWICK_FAIL_RENAMES"] = "1"
+
+    def package_failing_last(self):
+        """A copy (one file replaced, a folder made), a Java tag, a data source, then a copy whose
+        second file meets a full disk."""
+        lines = ['<INSTALL_TITLE VALUE="Roll">', '<DIR1 VISIBLE="true">', '<DIR1 CAPTION="Tags">',
+                 '<DIR1 VALUE="C:\\CFusion\\CustomTags">', '<DIR2 VISIBLE="true">',
+                 '<DIR2 CAPTION="Web">', '<DIR2 VALUE="C:\\Inetpub\\wwwroot">']
+        lines += option(1, "Tags", "Copy", SOURCE="tags", DEST="%DIR1%\\roll")
+        lines += option(2, "Java", "JavaCFX", TAGNAME="CFX_Roll", CLASS="roll.Tag",
+                        DESCRIPTION="roll")
+        lines += option(3, "Data", "ODBC", DESCRIPTION="Roll Data", SOURCE="C:\\roll.mdb")
+        lines += option(4, "Web", "Copy", SOURCE="web", DEST="%DIR2%\\roll")
+        return self.machine.add_package("roll", files={
+            "install.conf": conf(*lines), "tags/kept.txt": b"the package's own", "tags/sub/new.txt": b"new",
+            "web/a.cfm": b"<cfoutput>a</cfoutput>", "web/full.cfm": b"x" * 5000})
+
+    def own_folders(self):
+        return [n for n in os.listdir(self.temp) if n.startswith("tarnwick-rollback-")]
+
+    def rolled_back_events(self, run):
+        kinds = [e["event"] for e in run.events]
+        self.assertIn("rollback", kinds, run.describe())
+        return kinds[kinds.index("rollback") + 1:]
+
+    def test_a_failure_halfway_leaves_the_machine_as_it_was(self):
+        package = self.package_failing_last()
+        before = State(self.machine)
+        self.failing(writes_to="full.cfm")
+        run = self.install(package, extra=["--rollback"])
+        self.assertExit(run, INSTALL_FAILURE)
+        self.assertEqual(self.options_done(run), [(1, "done"), (2, "done"), (3, "done"), (4, "failed")])
+        self.assertRestored(before)
+        self.assertEqual(self.machine.files()[self.REPLACED], b"the file the install replaces")
+        self.assertIs(run.end["rolledBack"], True)
+        self.assertNotIn("notRolledBack", run.end)
+        after = self.rolled_back_events(run)
+        for kind in ("file-restored", "file-deleted", "folder-removed", "key-deleted", "value-written"):
+            self.assertIn(kind, after, run.describe())
+        self.assertNotIn("kept", after)
+        self.assertIn("rolled back", run.stderr)
+        self.assertEqual(self.own_folders(), [], "the run's own backup folder is left")
+        # Undo of the same log takes nothing back twice: the rollback's lines are not the install's.
+        self.machine.environment = {}
+        undone = self.undo(run)
+        self.assertExit(undone, SUCCESS)
+        self.assertEqual(undone.of("kept"), [], undone.describe())
+        self.assertRestored(before)
+
+    def test_without_rollback_what_was_done_stays_done(self):
+        package = self.package_failing_last()
+        self.failing(writes_to="full.cfm")
+        run = self.install(package)
+        self.assertExit(run, INSTALL_FAILURE)
+        self.assertNotIn("rollback", [e["event"] for e in run.events])
+        self.assertNotIn("rolledBack", run.end)
+        self.assertTrue(self.machine.registry().has_key(TAGS + "\\CFX_Roll"))
+        self.assertEqual(self.machine.files()[self.REPLACED], b"the package's own")
+
+    def test_a_backup_folder_given_is_used_and_kept(self):
+        package = self.package_failing_last()
+        before = State(self.machine)
+        backup = "C:\\RollBackup"
+        self.failing(writes_to="full.cfm")
+        run = self.install(package, extra=["--rollback", "--backup", backup])
+        self.assertExit(run, INSTALL_FAILURE)
+        self.assertIs(run.end["rolledBack"], True)
+        copied = [e for e in run.of("file-copied") if e["replaced"]]
+        self.assertEqual(len(copied), 1)
+        self.assertTrue(fold(copied[0]["backup"]).startswith(fold(backup) + "\\"))
+        self.assertRestored(before, leave=backup)
+        self.assertEqual(self.own_folders(), [])
+
+    def test_a_store_refusing_each_write_takes_back_the_copies(self):
+        package = self.package_failing_last()
+        before = State(self.machine)
+        self.failing(renames=True)
+        run = self.install(package, extra=["--rollback"])
+        self.assertExit(run, INSTALL_FAILURE)
+        self.assertGreater(run.end["counts"]["failedWrites"], 0)
+        self.assertIs(run.end["rolledBack"], True, run.describe())
+        self.assertRestored(before)
+        self.assertEqual(self.own_folders(), [])
+
+    def test_what_cannot_be_taken_back_is_listed_and_its_backup_kept(self):
+        # The disk stays full for the file being replaced (not for its backup, nor its source):
+        # the rollback cannot write it back.
+        package = self.package_failing_last()
+        before = State(self.machine)
+        self.failing(writes_to="roll/kept.txt")
+        run = self.install(package, extra=["--rollback"])
+        self.assertExit(run, INSTALL_FAILURE)
+        self.assertIs(run.end["rolledBack"], False)
+        self.assertEqual([fold(p) for p in run.end["notRolledBack"]], [fold(self.REPLACED)])
+        self.assertIn("NOT rolled back", run.stderr)
+        self.assertIn("kept", self.rolled_back_events(run))
+        kept = self.own_folders()
+        self.assertEqual(len(kept), 1, "the backup of what was not restored must stay")
+        folder = os.path.join(self.temp, kept[0])
+        self.assertEqual([open(os.path.join(folder, n), "rb").read() for n in os.listdir(folder)],
+                         [b"the file the install replaces"])
+        self.assertIn(kept[0], run.stderr)
+        files = {p: d for p, d in self.machine.files().items() if fold(p) != fold(self.REPLACED)}
+        self.assertEqual(files, {p: d for p, d in before.files.items() if fold(p) != fold(self.REPLACED)})
+
+    def test_rollback_is_for_install_only(self):
+        package = self.package_failing_last()
+        before = State(self.machine)
+        for command in ("plan", "status", "undo"):
+            with self.subTest(command=command):
+                run = self.machine.run(command, "--package" if command != "undo" else "--log",
+                                       package if command != "undo" else "x.jsonl", "--rollback")
+                self.assertEqual(run.status, self.machine.exit_status(INVALID_COMMAND_LINE), run.describe())
+                self.assertIn("--rollback", run.stderr)
+        self.assertUnchanged(before)
+
+
 class CallerTests(CliCase):
     """What the caller hands over: the standard handles it starts the program with, and the files
     and folders it names."""

@@ -35,6 +35,31 @@ TEST_F(DriveMapping, ADrivesRootIsNeverRemoved)
     EXPECT_TRUE(fs::is_directory(folder.Host("c")));
 }
 
+// The temporary folder is TMPDIR through the drive that holds it, with Win32's buffer rules; a
+// TMPDIR no drive holds has none.
+TEST_F(DriveMapping, TheTempFolderIsTmpdirThroughItsDrive)
+{
+    TempFolder folder;
+    fs::create_directories(folder.Host("c/temp"));
+    const char* was = std::getenv("TMPDIR");
+    const std::string saved = was ? was : "";
+    setenv("TMPDIR", folder.Host("c/temp").c_str(), 1);
+    posix::SetDriveMapping("C:=" + folder.Host("c").string());
+    char buffer[MAX_PATH] = "untouched";
+    EXPECT_EQ(9u, GetTempPathA(8, buffer)); // "C:\temp\" and its terminator
+    EXPECT_STREQ("untouched", buffer);
+    EXPECT_EQ(8u, GetTempPathA(sizeof buffer, buffer));
+    EXPECT_STREQ("C:\\temp\\", buffer);
+    posix::SetDriveMapping("D:=" + folder.Host("c").string() + "/elsewhere;Z:=" + folder.Host("c").string() + "/no");
+    SetLastError(0);
+    EXPECT_EQ(0u, GetTempPathA(sizeof buffer, buffer));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_PATH_NOT_FOUND), GetLastError());
+    if (was)
+        setenv("TMPDIR", saved.c_str(), 1);
+    else
+        unsetenv("TMPDIR");
+}
+
 // Only A to Z are drive letters. Under a Latin-1 locale the C library counts 0xE9 as a letter and
 // upper-cases it to 0xC9, far past the 26 drives; the terminal wizard takes the user's locale.
 TEST_F(DriveMapping, OnlyAsciiLettersNameDrives)

@@ -70,6 +70,18 @@ TEST(LogEvents, InstallLinesKeepTheirBytes)
                   "\"exit\":1603,\"counts\":{\"folders\":1,\"files\":2,\"bytes\":1099511627776,\"keys\":3,"
                   "\"values\":4,\"failedCopies\":5,\"failedWrites\":6,\"commands\":7,\"failedCommands\":8}"),
         Text(end));
+
+    // A rollback says whether it took back everything, or what it could not.
+    const std::string counts = "\"counts\":{\"folders\":0,\"files\":0,\"bytes\":0,\"keys\":0,\"values\":0,"
+                               "\"failedCopies\":0,\"failedWrites\":0,\"commands\":0,\"failedCommands\":0}";
+    EXPECT_EQ(Expected("end", "\"exit\":1603," + counts + ",\"rolledBack\":true"),
+        Text(InstallEndEvent { .exit = 1603, .rolledBack = true }));
+    EXPECT_EQ(Expected("end",
+                  "\"exit\":1603," + counts
+                      + ",\"rolledBack\":false,\"notRolledBack\":[\"C:\\\\a\",\"HKEY_LOCAL_MACHINE\\\\S \\\"v\\\"\"]"),
+        Text(InstallEndEvent {
+            .exit = 1603, .rolledBack = true, .notRolledBack = { "C:\\a", "HKEY_LOCAL_MACHINE\\S \"v\"" } }));
+    EXPECT_EQ("{\"event\":\"rollback\"," + kHead + "}", Text(RollbackEvent {}));
 }
 
 TEST(LogEvents, ACopysDigestIsLeftOutNullOrWritten)

@@ -156,3 +156,26 @@ TEST(InstallLog, AnIntentOfAnUnknownChangeIsRefused)
 }
 
 } // namespace
+
+// What follows a rollback line is the run taking its changes back: none of it is a change of the
+// install, and of the changes before it only those the rollback kept are left to take back.
+TEST(InstallLog, AfterARollbackOnlyWhatItKeptIsTheInstallsToTakeBack)
+{
+    const std::string rollback = R"({"event":"rollback","time":"2024-06-11T10:00:00.004Z"})";
+    const std::string restored
+        = R"({"event":"value-written","time":"2024-06-11T10:00:00.005Z","key":"HKEY_LOCAL_MACHINE\\K","name":"N","old":"v","new":"w","result":0})";
+    const std::string keptFile
+        = R"({"event":"kept","time":"2024-06-11T10:00:00.006Z","path":"C:\\Tags\\a.cfm","change":"file-copied","line":0,"reason":"cannot be deleted"})";
+    const std::string end = R"({"event":"end","time":"2024-06-11T10:00:00.007Z","exit":1603})";
+    const TempFolder folder;
+
+    Outcome outcome = Read(folder, SealedText({ kLines[0], kLines[1], kLines[2], rollback, restored, end }));
+    ASSERT_TRUE(outcome.read) << outcome.error;
+    EXPECT_TRUE(outcome.log.changes.empty());
+
+    outcome = Read(folder, SealedText({ kLines[0], kLines[1], kLines[2], rollback, restored, keptFile, end }));
+    ASSERT_TRUE(outcome.read) << outcome.error;
+    ASSERT_EQ(outcome.log.changes.size(), 1u);
+    EXPECT_EQ(outcome.log.changes[0].path, "C:\\Tags\\a.cfm");
+    EXPECT_EQ(outcome.log.changes[0].line, 3u);
+}
