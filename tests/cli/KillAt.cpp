@@ -4,10 +4,11 @@
 // it, the count of a whole run goes to the file TARNWICK_KILL_COUNT names. Calls glibc makes
 // inside itself (stdio's own writes of the log) are not seen: the log is written through them, so
 // every moment between two changes is one of these. Child processes run without it.
-// TARNWICK_FAIL_RENAMES=1 makes every rename fail (EACCES) instead: a registry store that refuses
-// each write only when it is made, which no plan can foresee.
-// TARNWICK_FAIL_WRITES_TO=NAME makes the writes into a file whose path ends with NAME fail
-// (ENOSPC) once it is open: a copy that began and met a full disk.
+// TARNWICK_FAIL_RENAMES=1 makes every rename onto a registry store (".reg") fail (EACCES)
+// instead: a store that refuses each write only when it is made, which no plan can foresee.
+// TARNWICK_FAIL_WRITES_TO=NAME makes the writes into a file whose path ends with NAME (or with
+// NAME and a further extension) fail (ENOSPC) once it is open: a copy that began and met a full
+// disk.
 #include <dlfcn.h>
 #include <errno.h>
 #include <fcntl.h>
@@ -77,7 +78,9 @@ int Opened(const char* path, int fd)
     if (fd >= 0 && g_failWritesTo) {
         const size_t length = strlen(path);
         const size_t suffix = strlen(g_failWritesTo);
-        if (length >= suffix && strcmp(path + length - suffix, g_failWritesTo) == 0)
+        // The name itself, or a copy of it made beside it under a longer name (a restore's).
+        const char* found = strstr(path, g_failWritesTo);
+        if (found && (found + suffix == path + length || found[suffix] == '.'))
             g_failingFd = fd;
         else if (fd == g_failingFd)
             g_failingFd = -1;
@@ -103,6 +106,12 @@ template<class Function> Function* Next(Function*, const char* name)
 #define NEXT(name) Next(&name, #name)
 
 extern "C" {
+
+bool IsStore(const char* path)
+{
+    const size_t length = strlen(path);
+    return length >= 4 && strcmp(path + length - 4, ".reg") == 0;
+}
 
 bool Writes(int flags)
 {
@@ -130,7 +139,7 @@ int unlink(const char* path)
 int rename(const char* from, const char* to)
 {
     Count();
-    if (g_failRenames) {
+    if (g_failRenames && IsStore(to)) {
         errno = EACCES;
         return -1;
     }
