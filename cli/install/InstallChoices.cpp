@@ -1,6 +1,7 @@
 #include "cli/install/InstallChoices.h"
 
 #include "cli/ConsoleText.h"
+#include "cli/ExitCodes.h"
 #include "cli/WholeFile.h"
 #include "config/ConfigParser.h"
 #include "engine/PathText.h"
@@ -48,6 +49,15 @@ bool OpenPackage(const std::string& folder, Package& package)
     }
     package.licence = ReadLicenseText();
     return true;
+}
+
+int ReadInputs(const CommandLine& line, Package& package, Answers& answers)
+{
+    if (!OpenPackage(line.package, package))
+        return kExitBadPackage;
+    if (!ReadAnswers(line, package, answers))
+        return kExitInvalidCommandLine;
+    return kExitSuccess;
 }
 
 bool ReadAnswers(const CommandLine& line, const Package& package, Answers& answers)

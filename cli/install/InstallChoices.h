@@ -26,6 +26,10 @@ bool OpenPackage(const std::string& folder, Package& package);
 // The answers file and the --set answers; false with every error reported.
 bool ReadAnswers(const CommandLine& line, const Package& package, Answers& answers);
 
+// Both of the above: kExitSuccess, or the exit code for what could not be read (1619 for the
+// package, 1639 for the answers), with the reasons reported.
+int ReadInputs(const CommandLine& line, Package& package, Answers& answers);
+
 // What each answer comes to on this machine.
 struct Choices {
     bool acceptLicense = false;

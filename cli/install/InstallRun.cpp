@@ -179,11 +179,9 @@ int InstallChanges(RunFrame& frame, const CommandLine& line, ObservedChanges& ch
 int RunInstall(const CommandLine& line)
 {
     Package package;
-    if (!OpenPackage(line.package, package))
-        return kExitBadPackage;
     Answers answers;
-    if (!ReadAnswers(line, package, answers))
-        return kExitInvalidCommandLine;
+    if (const int unread = ReadInputs(line, package, answers); unread != kExitSuccess)
+        return unread;
     RunFrame frame(line.command == "plan");
     if (const int refused = frame.Lock("another tarnwick-cli install is running on this machine"); refused != kExitSuccess)
         return refused;

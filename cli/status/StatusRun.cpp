@@ -78,11 +78,9 @@ void PrintDifferences(const StatusOutcome& outcome)
 int RunStatus(const CommandLine& line)
 {
     Package package;
-    if (!OpenPackage(line.package, package))
-        return kExitBadPackage;
     Answers answers;
-    if (!ReadAnswers(line, package, answers))
-        return kExitInvalidCommandLine;
+    if (const int unread = ReadInputs(line, package, answers); unread != kExitSuccess)
+        return unread;
     const Choices choices = Decide(package, answers);
     StatusOutcome outcome;
     outcome.title = package.config.getInstallTitle();
