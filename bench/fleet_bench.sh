@@ -2,8 +2,9 @@
 # What the fleet plays cost: examples/fleet/install.yml installs the sample package on simulated
 # servers (tests/fleet/fleet.py: a registry store, a drive folder and a `net` of their own each,
 # reached as ansible_connection: local), once with 1 fork and once with 10, each on a fresh fleet.
-# Prints each play's wall and CPU time and what tarnwick-cli install itself took per host, from its
-# log's start and end events.
+# Prints each play's wall and CPU time, what tarnwick-cli install itself took per host, from its
+# log's start and end events, and the wall and CPU time of a second run that has nothing to do
+# (each host's status says installed).
 # Usage: bench/fleet_bench.sh [TARNWICK_CLI] [HOSTS]   (default: build/native/cli/tarnwick-cli, 20)
 set -euo pipefail
 cd "$(dirname "$0")/.."

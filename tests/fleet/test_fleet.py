@@ -1,5 +1,6 @@
 """The Ansible plays of examples/fleet on 20 simulated servers (tests/fleet/fleet.py), through
-ansible-playbook with 10 forks: check mode, install, a second install, undo, a second undo.
+ansible-playbook with 10 forks: check mode, install, a second install after one file was deleted by
+hand on one server and one value changed on another, a third install, undo, a second undo.
 
 One server's Custom Tags folder may not be written (as root, its program runs as an unprivileged
 user, as tests/cli/machine.py does), so the package's first copy fails there with 1603. Even servers
@@ -19,14 +20,30 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import fleet  # noqa: E402
 from fleet import EXAMPLE_ANSWERS, Fleet, Server  # noqa: E402
-from machine import INSTALL_FAILURE, REBOOT_REQUIRED, SUCCESS, Registry  # noqa: E402
+from machine import INSTALL_FAILURE, REBOOT_REQUIRED, SUCCESS, Registry, reg_string  # noqa: E402
 
 NAMES = ["srv%02d" % i for i in range(1, 21)]
 READ_ONLY = "srv07"
+FILE_GONE = "srv03"  # one of the package's files deleted by hand after the install
+VALUE_CHANGED = "srv12"  # the class path given back its data from before the install
+DRIFTED = [FILE_GONE, VALUE_CHANGED]
+GONE_FILE = "C:\\CFusion\\CustomTags\\Sample\\cfx_sample.jar"
 TAGS = "C:\\CFusion\\CustomTags"
 SAMPLE_TAG = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Allaire\\ColdFusion\\CurrentVersion\\CustomTags\\CFX_SampleJava"
 JVM = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Allaire\\ColdFusion\\CurrentVersion\\JVM"
 SKIP = 77
+
+
+def drift(servers, seed):
+    """What someone does by hand on two installed servers."""
+    os.unlink(servers[FILE_GONE].machine.host_path(GONE_FILE))
+    machine = servers[VALUE_CHANGED].machine
+    text = machine.registry_text().replace("\r\n", "\n")
+    installed = machine.registry().value(JVM, "JavaClassPath")
+    before = seed.registry(VALUE_CHANGED).value(JVM, "JavaClassPath")
+    line = '"JavaClassPath"=%s\n'
+    assert text.count(line % reg_string(installed)) == 1
+    machine.seed_registry(text.replace(line % reg_string(installed), line % reg_string(before)))
 
 
 def restarts(name):
@@ -37,6 +54,10 @@ def settled(registry):
     """A registry's keys and values but the hives' standard keys (HKEY_CURRENT_USER\\Software,
     HKEY_LOCAL_MACHINE\\SOFTWARE), which a store holds once it has been written."""
     return {n: d for n, d in registry.flat().items() if not (n[1] is None and n[0].count("\\") < 2)}
+
+
+def without_class_path(registry):
+    return {n: d for n, d in settled(registry).items() if n != (JVM.upper(), "JAVACLASSPATH")}
 
 
 class Snapshot:
@@ -84,13 +105,18 @@ class FleetTest(unittest.TestCase):
         cls.after_check = Snapshot(servers)
         cls.install = cls.fleet.play("install.yml")
         cls.installed = Snapshot(servers)
+        drift(servers, cls.seed)
+        cls.drifted = Snapshot(servers)
         cls.again = cls.fleet.play("install.yml")
         cls.after_again = Snapshot(servers)
+        cls.third = cls.fleet.play("install.yml")
+        cls.after_third = Snapshot(servers)
         cls.undo = cls.fleet.play("undo.yml")
         cls.undone = Snapshot(servers)
         cls.undo_again = cls.fleet.play("undo.yml")
         cls.after_undo_again = Snapshot(servers)
-        for title, run in (("check", cls.check), ("install", cls.install), ("again", cls.again),
+        for title, run in (("check", cls.check), ("install", cls.install),
+                           ("again, 2 drifted", cls.again), ("third, nothing to do", cls.third),
                            ("undo", cls.undo), ("undo again", cls.undo_again)):
             print("fleet: %s: %.1f s, %.1f s CPU" % (title, run.seconds, run.cpu_seconds),
                   file=sys.stderr)
@@ -126,6 +152,11 @@ class FleetTest(unittest.TestCase):
             expected = SUCCESS if restarts(name) else REBOOT_REQUIRED
             self.assertEqual(int(facts["tarnwick_exit_code"]), expected, name)
             self.assertEqual(facts["tarnwick_counts"]["files"], 7, name)
+        for name in NAMES:
+            facts = self.check.facts(name)
+            self.assertIs(facts["tarnwick_installed"], False, name)
+            self.assertTrue(facts["tarnwick_status"][-1].startswith("not installed: Sample Tag Pack"),
+                            (name, facts["tarnwick_status"][-3:]))
 
     def test_install_changes_19_servers_and_fails_the_read_only_one(self):
         others = [n for n in NAMES if n != READ_ONLY]
@@ -175,20 +206,72 @@ class FleetTest(unittest.TestCase):
         self.assertFalse(self.installed.registry(READ_ONLY).has_key(SAMPLE_TAG))
         self.assertEqual(self.installed.folders[READ_ONLY], self.seed.folders[READ_ONLY])
 
-    def test_a_second_install_leaves_installed_servers_alone(self):
-        others = [n for n in NAMES if n != READ_ONLY]
-        self.assertRecap(self.again, changed=[], failed=[READ_ONLY])
-        for name in others:
+    def assertSeed(self, snapshot, name):
+        self.assertEqual(settled(snapshot.registry(name)), settled(self.seed.registry(name)), name)
+        self.assertEqual(snapshot.files[name], self.seed.files[name], name)
+        self.assertEqual(snapshot.folders[name], self.seed.folders[name], name)
+
+    def test_the_read_only_server_fails_each_run_and_keeps_its_seed(self):
+        for title, run, after in (("install", self.install, self.installed),
+                                  ("again", self.again, self.after_again),
+                                  ("third", self.third, self.after_third)):
+            with self.subTest(run=title):
+                facts = run.facts(READ_ONLY)
+                self.assertIs(facts["tarnwick_installed"], False)
+                self.assertEqual(int(facts["tarnwick_exit_code"]), INSTALL_FAILURE)
+                self.assertSeed(after, READ_ONLY)
+        # each run tried it, and brought back a log of its own
+        logs = self.after_third.logs[READ_ONLY]["install"]
+        self.assertEqual(len(logs), 3)
+        for path in logs:
+            self.assertEqual(Server.events(path)[-1]["exit"], INSTALL_FAILURE)
+
+    def test_status_finds_what_was_changed_by_hand(self):
+        found = {name: self.again.facts(name)["tarnwick_status"] for name in DRIFTED}
+        self.assertIn("missing: file %s" % GONE_FILE, "\n".join(found[FILE_GONE]))
+        self.assertTrue(any(line.startswith("different: value %s \"JavaClassPath\"" % JVM)
+                            for line in found[VALUE_CHANGED]), found[VALUE_CHANGED])
+        for name in DRIFTED:
+            self.assertTrue(found[name][-1].startswith("not installed: Sample Tag Pack"), found[name])
+            self.assertEqual(len([l for l in found[name] if l.startswith(("missing:", "different:"))]),
+                             1, found[name])
+
+    def test_a_second_install_reinstalls_exactly_the_drifted_servers(self):
+        self.assertRecap(self.again, changed=DRIFTED, failed=[READ_ONLY])
+        for name in NAMES:
             with self.subTest(server=name):
-                self.assertEqual(self.after_again.stores[name], self.installed.stores[name])
-                self.assertEqual(self.after_again.files[name], self.installed.files[name])
-                self.assertEqual(self.after_again.logs[name], self.installed.logs[name])
-                # left before anything was staged or run
-                self.assertNotIn("Run tarnwick-cli install", [t for t, _ in self.again.tasks(name)])
-        # the failed one is tried again, and its new log fetched beside the first
-        logs = self.after_again.logs[READ_ONLY]["install"]
-        self.assertEqual(len(logs), 2)
-        self.assertEqual(Server.events(logs[1])[-1]["exit"], INSTALL_FAILURE)
+                logs = self.after_again.logs[name]["install"]
+                facts = self.again.facts(name)
+                if name in DRIFTED:
+                    # back as the first install left it, by an install of its own; the class
+                    # path only needs to hold the package's entry (an install appends it again)
+                    self.assertEqual(without_class_path(self.after_again.registry(name)),
+                                     without_class_path(self.installed.registry(name)))
+                    self.assertIn("C:\\CFusion\\CustomTags\\Sample\\cfx_sample.jar",
+                                  self.after_again.registry(name).value(JVM, "JavaClassPath").split(";"))
+                    self.assertEqual(self.after_again.files[name], self.installed.files[name])
+                    self.assertEqual(len(logs), 2)
+                    self.assertEqual(facts["tarnwick_log"], logs[1])
+                    self.assertIn(Server.events(logs[1])[-1]["exit"], (SUCCESS, REBOOT_REQUIRED))
+                elif name != READ_ONLY:
+                    # left alone after status, before install ran: not a byte written
+                    self.assertEqual(self.after_again.stores[name], self.drifted.stores[name])
+                    self.assertEqual(self.after_again.files[name], self.drifted.files[name])
+                    self.assertEqual(logs, self.installed.logs[name]["install"])
+                    self.assertIs(facts["tarnwick_installed"], True)
+                    self.assertEqual(facts["tarnwick_status"], ["installed: Sample Tag Pack"])
+                    self.assertEqual(int(facts["tarnwick_exit_code"]), SUCCESS)
+                    self.assertNotIn("Run tarnwick-cli install", [t for t, _ in self.again.tasks(name)])
+
+    def test_a_third_install_changes_nothing(self):
+        self.assertRecap(self.third, changed=[], failed=[READ_ONLY])
+        for name in NAMES:
+            with self.subTest(server=name):
+                self.assertEqual(self.after_third.stores[name], self.after_again.stores[name])
+                self.assertEqual(self.after_third.files[name], self.after_again.files[name])
+                if name != READ_ONLY:
+                    self.assertEqual(self.after_third.logs[name], self.after_again.logs[name])
+                    self.assertIs(self.third.facts(name)["tarnwick_installed"], True)
 
     def test_undo_restores_every_server(self):
         # the read-only server's install changed nothing: there is nothing to take back
